@@ -1,0 +1,19 @@
+// Fixed-length texts: every text variable has a length fixed at creation and is blank-filled.
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+namespace convkit {
+
+/// target (length target_length) receives source: cut, or filled with blanks. May overlap.
+void text_assign(char* target, int target_length, const char* source, int source_length);
+
+/// Blank-padded equality: the shorter text counts as filled with blanks.
+bool text_equal(const char* a, int a_length, const char* b, int b_length);
+
+/// The parts one after another into target, as many characters as fit, then blanks. A part may
+/// overlap target.
+void text_concat(char* target, int target_length, std::initializer_list<std::string_view> parts);
+
+}  // namespace convkit

@@ -1,0 +1,361 @@
+// Units over plain file descriptors with one buffer each.
+//
+// A unit's buffer is either read-ahead (reading) or whole records plus the record being formed
+// (writing). Switching direction settles the descriptor's offset at the logical position, so
+// reads and writes of one unit interleave as on a single stream. Failures while every unit is
+// being closed at the end of a run are ignored: the run is ending anyway, and a second report
+// would hide the first.
+#include "common/recordio/unit.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "common/recordio/run_end.h"
+
+namespace convkit {
+namespace {
+
+constexpr size_t kBufferSize = 64 * 1024;
+
+Unit g_units[kUnitCount];
+bool g_closing_all = false;  // inside close_all_units: failures are not reported
+
+void ensure_buffer(Unit& u) {
+  if (u.buf != nullptr) return;
+  u.buf = static_cast<char*>(std::malloc(kBufferSize));
+  if (u.buf == nullptr) fail_run("no space", Failure::text("out of free space"));
+  u.cap = kBufferSize;
+}
+
+void release_buffer(Unit& u) {
+  std::free(u.buf);
+  u.buf = nullptr;
+  u.cap = u.pos = u.len = u.committed = 0;
+  u.reading = false;
+}
+
+// The descriptor's offset less the read-ahead still in the buffer.
+off_t logical_position(const Unit& u) {
+  off_t at = lseek(u.fd, 0, SEEK_CUR);
+  if (at < 0) return at;
+  if (u.reading) at -= static_cast<off_t>(u.len - u.pos);
+  return at;
+}
+
+// Drops the read-ahead and puts the descriptor where the reading stood.
+void settle_read_ahead(Unit& u) {
+  if (!u.reading) return;
+  if (u.len > u.pos && u.seekable) {
+    off_t at = logical_position(u);
+    if (at >= 0) lseek(u.fd, at, SEEK_SET);
+  }
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+}
+
+// Writes the committed records; returns 0 or the system's error. The record being formed
+// moves to the front of the buffer.
+int write_committed(Unit& u) {
+  size_t done = 0;
+  int error = 0;
+  while (done < u.committed) {
+    ssize_t n = write(u.fd, u.buf + done, u.committed - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  // On failure the records are dropped: a later close must not write them again.
+  size_t rest = u.len - u.committed;
+  if (rest > 0) std::memmove(u.buf, u.buf + u.committed, rest);
+  u.len = rest;
+  u.committed = 0;
+  return error;
+}
+
+// Truncates a named, seekable file at its position; returns false when the truncation fails.
+bool cut_at_position(Unit& u) {
+  if (!u.named || !u.seekable) return true;
+  off_t at = lseek(u.fd, 0, SEEK_CUR);
+  struct stat st;
+  if (at < 0 || fstat(u.fd, &st) != 0 || !S_ISREG(st.st_mode)) return true;
+  if (st.st_size <= at) return true;
+  return ftruncate(u.fd, at) == 0;
+}
+
+void disconnect(Unit& u) {
+  release_buffer(u);
+  u.fd = -1;
+  u.named = false;
+  u.name.clear();
+  u.at_end = false;
+  u.regular = false;
+  u.direction = Direction::neutral;
+}
+
+void connect_stream(int n, int fd, Direction direction) {
+  Unit& u = g_units[n];
+  u.number = n;
+  u.fd = fd;
+  u.named = false;
+  u.seekable = isatty(fd) == 0;
+  u.may_read = n == kInputUnit;
+  u.may_write = n != kInputUnit;
+  u.at_end = false;
+  u.direction = direction;
+  struct stat st;
+  u.regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  u.dev = u.regular ? st.st_dev : 0;
+  u.ino = u.regular ? st.st_ino : 0;
+}
+
+// Reopens a unit's file for reading and writing at its logical position, or for reading only
+// when allow_read_only; returns false when neither works.
+bool reopen(Unit& u, bool allow_read_only) {
+  if (!u.named) return false;
+  off_t at = logical_position(u);
+  int fd = open(u.name.c_str(), O_RDWR | O_CLOEXEC);
+  bool can_write = fd >= 0;
+  if (fd < 0 && allow_read_only) fd = open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (at > 0) lseek(fd, at, SEEK_SET);
+  close(u.fd);
+  u.fd = fd;
+  u.may_read = true;
+  u.may_write = can_write;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  return true;
+}
+
+void close_quietly(Unit& u) {
+  if (u.fd < 0) return;
+  if (u.direction == Direction::writing) {
+    if (u.committed > 0) write_committed(u);
+    cut_at_position(u);
+  }
+  if (u.named) close(u.fd);
+  disconnect(u);
+}
+
+}  // namespace
+
+Unit& unit(int n) { return g_units[n]; }
+
+void connect_standard_units() {
+  for (int n = 0; n < kUnitCount; ++n) g_units[n].number = n;
+  connect_stream(kErrorUnit, STDERR_FILENO, Direction::writing);
+  connect_stream(kInputUnit, STDIN_FILENO, Direction::neutral);
+  connect_stream(kConsoleUnit, STDOUT_FILENO, Direction::writing);
+}
+
+void open_unit(int n, const char* name, int name_length) {
+  StatementState& state = statement_state();
+  int length = name_length > 0 ? name_length : 0;
+  while (length > 0 && name[length - 1] == ' ') --length;
+  std::string file(name, static_cast<size_t>(length));
+  state.unit = n;
+  state.internal = false;
+  Unit& u = g_units[n];
+  u.number = n;
+  if (u.fd >= 0) {
+    if (u.named && u.name == file && length == name_length) return;
+    close_unit(n);
+  }
+  state.opening_name = file;
+  if (file.empty()) fail_run("open", Failure::text("null file name"));
+
+  bool created = false;
+  bool may_read = true, may_write = true;
+  int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    may_write = false;
+    fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) {
+    // Created without truncating first, so that a file connected to another unit is refused
+    // before a byte of it changes.
+    may_read = false;
+    may_write = true;
+    fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    created = true;
+  }
+  if (fd < 0) fail_run("open", Failure::system(errno));
+
+  struct stat st;
+  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (regular) {
+    for (int other = 0; other < kUnitCount; ++other) {
+      const Unit& o = g_units[other];
+      if (other == n || o.fd < 0 || !o.regular) continue;
+      if (o.dev == st.st_dev && o.ino == st.st_ino) {
+        close(fd);
+        std::string message = "file already connected to unit " + std::to_string(other);
+        fail_run("open", Failure::text(message));
+      }
+    }
+  }
+  if (created && regular && st.st_size > 0 && ftruncate(fd, 0) != 0) {
+    int error = errno;
+    close(fd);
+    fail_run("open", Failure::system(error));
+  }
+
+  u.fd = fd;
+  u.named = true;
+  u.name = file;
+  u.seekable = isatty(fd) == 0;
+  u.may_read = may_read;
+  u.may_write = may_write;
+  u.at_end = false;
+  u.regular = regular;
+  u.dev = regular ? st.st_dev : 0;
+  u.ino = regular ? st.st_ino : 0;
+  u.direction = created ? Direction::writing : Direction::neutral;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  u.moved = false;
+  state.opening_name.clear();
+}
+
+void rewind_unit(int n) {
+  Unit& u = g_units[n];
+  if (u.fd < 0 || u.direction == Direction::rewound_after_writing) return;
+  if (!u.seekable) fail_run("rewind", Failure::text("can't backspace file"));
+  if (u.direction == Direction::writing) {
+    flush_unit(u);
+    if (!cut_at_position(u)) fail_run("endfile", Failure::text("truncation failed in endfile"));
+    u.direction = Direction::rewound_after_writing;
+  }
+  // A unit that has not moved since it was connected stands at its start already; a pipe
+  // cannot be repositioned, but need not be.
+  if (u.moved || u.reading) {
+    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text("can't backspace file"));
+  }
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  u.moved = false;
+  u.at_end = false;
+}
+
+void close_unit(int n) {
+  Unit& u = g_units[n];
+  if (u.fd < 0) return;
+  if (g_closing_all) {
+    close_quietly(u);
+    return;
+  }
+  if (u.direction == Direction::writing) {
+    flush_unit(u);
+    if (!cut_at_position(u)) fail_run("endfile", Failure::text("truncation failed in endfile"));
+  }
+  if (u.named && close(u.fd) != 0 && errno != EINTR) {
+    int error = errno;
+    u.direction = Direction::neutral;  // nothing is left to write
+    StatementState& state = statement_state();
+    state.unit = n;
+    state.internal = false;
+    fail_run("close", Failure::system(error));
+  }
+  disconnect(u);
+}
+
+void close_all_units() {
+  static bool done = false;
+  bool watched = run_ends_watched();
+  if (done && !watched) return;
+  done = true;
+  g_closing_all = true;
+  statement_state().in_progress = false;
+  for (int n = 0; n < kUnitCount; ++n) close_quietly(g_units[n]);
+  g_closing_all = false;
+}
+
+void begin_reading(Unit& u, const char* context) {
+  if (u.fd < 0) fail_run(context, Failure::text("unit not connected"));
+  if (u.direction != Direction::neutral) {
+    if (u.direction == Direction::writing) flush_unit(u);
+    if (!u.may_read && !reopen(u, true)) fail_run(context, Failure::text("can't read file"));
+    u.pos = u.len = u.committed = 0;
+    u.direction = Direction::neutral;
+  }
+  if (!u.reading) {
+    u.pos = u.len = 0;
+    u.reading = true;
+  }
+}
+
+int refill_byte(Unit& u) {
+  if (u.at_end) return kEndOfFile;
+  ensure_buffer(u);
+  u.moved = true;
+  for (;;) {
+    poll_signals();
+    ssize_t n = read(u.fd, u.buf, u.cap);
+    if (n > 0) {
+      u.len = static_cast<size_t>(n);
+      u.pos = 1;
+      return static_cast<unsigned char>(u.buf[0]);
+    }
+    u.pos = u.len = 0;
+    if (n == 0) {
+      u.at_end = true;
+      return kEndOfFile;
+    }
+    if (errno != EINTR) return kReadError;
+  }
+}
+
+void begin_writing(Unit& u, const char* context) {
+  if (u.fd < 0) fail_run(context, Failure::text("unit not connected"));
+  if (u.reading) settle_read_ahead(u);
+  if (!u.may_write && !reopen(u, false)) fail_run(context, Failure::text("can't write file"));
+  u.direction = Direction::writing;
+  u.moved = true;
+}
+
+char* reserve_bytes(Unit& u, size_t n) {
+  ensure_buffer(u);
+  if (u.cap - u.len >= n) return u.buf + u.len;
+  if (u.committed > 0) flush_unit(u);
+  if (u.cap - u.len < n) {
+    size_t want = u.len + n;
+    size_t cap = u.cap * 2 > want ? u.cap * 2 : want;
+    char* grown = static_cast<char*>(std::realloc(u.buf, cap));
+    if (grown == nullptr) throw std::bad_alloc();
+    u.buf = grown;
+    u.cap = cap;
+  }
+  return u.buf + u.len;
+}
+
+void end_record(Unit& u) {
+  char* at = reserve_bytes(u, 1);
+  *at = '\n';
+  u.len += 1;
+  u.committed = u.len;
+  // A person watching the console sees each line as it ends.
+  if (u.number == kConsoleUnit && !u.seekable) flush_unit(u);
+  poll_signals();
+}
+
+void flush_unit(Unit& u) {
+  if (u.committed == 0 || u.fd < 0) return;
+  int error = write_committed(u);
+  if (error != 0 && u.named && !g_closing_all) {
+    StatementState& state = statement_state();
+    state.unit = u.number;
+    state.internal = false;
+    fail_run("write", Failure::system(error));
+  }
+}
+
+}  // namespace convkit

@@ -1,0 +1,65 @@
+// The run of a DigiElch-to-ZEP converter, as vantor and pressik share it: the control file,
+// the name cut and echo, the sweep values, the ZEP file's header and data lines, and the
+// finishing command. Each program adds its own banner, header search, point count, time step
+// and console summary.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "common/recordio/cut_name.h"
+
+namespace convkit {
+
+inline constexpr int kControlUnit = 1;
+inline constexpr int kExportUnit = 2;
+inline constexpr int kZepUnit = 25;
+inline constexpr int32_t kMaxPoints = 1000000;
+
+/// The state of one run, held from the banner to the stop.
+struct ZepRun {
+  char line[kLineLength];     // the control line or export header item last read as text
+  char inname[kLineLength];   // the export's name: its first inlen characters
+  char outname[kLineLength];  // the ZEP file's name: its first outlen characters
+  int32_t inlen = 0;
+  int32_t outlen = 0;
+  double vscan = 0.0;    // V/s
+  double estart = 0.0;   // V
+  double evertex = 0.0;  // V
+  double eend = 0.0;     // V
+  double amp = 0.0;      // mV
+  int32_t nper = 0;      // AC periods over the whole sweep
+  double erange = 0.0;   // V
+  double freq = 0.0;     // Hz
+  int32_t npts = 0;
+  double delt = 0.0;  // s
+};
+
+/// Console: an empty line, title, date, an empty line.
+void write_banner(std::string_view title, std::string_view date);
+
+/// Opens and rewinds the control file on unit 1, reads the two names (cut and echoed on the
+/// console) and the six values. Ends the run on a missing line or a value that is no number.
+void read_control_file(ZepRun& run, const char* control_name);
+
+/// erange, then freq, from the control values alone.
+void derive_erange_freq(ZepRun& run);
+
+/// Opens the export on unit 2 and rewinds it.
+void open_export(const ZepRun& run);
+
+/// Reads at most kMaxPoints records of count doubles each from unit 2 (the first count items
+/// of each record); returns how many reads were complete before the end of the file.
+int32_t count_points(int count);
+
+/// Opens the ZEP file on unit 25 and rewinds it.
+void open_zep_output(const ZepRun& run);
+
+/// Writes the ZEP header block, then one data line for each of at most npts records of three
+/// numbers a, b, c on unit 2: a, -c and the point's time.
+void write_zep_file(const ZepRun& run);
+
+/// Closes units 2 and 25, announces the line-end conversion and runs unix2dos on the output.
+void finish_run(const ZepRun& run);
+
+}  // namespace convkit
