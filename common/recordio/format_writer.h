@@ -5,9 +5,9 @@
 //   list       ::= item { "," item }
 //   item       ::= [count] "(" list ")" | "A" width | count "X" | "I" width
 //                | ("E" | "D") width "." digits
-// Letters in either case; blanks anywhere are ignored. Counts, widths and digit counts are
-// positive and fit an int; groups nest at most 32 deep. A group without a data descriptor is
-// kept as the one skip it amounts to.
+// Letters in either case; blanks anywhere are ignored. Counts, widths and digit counts are 1 to
+// 1000000; groups nest at most 32 deep. A group without a data descriptor is kept as the one
+// skip it amounts to, at most 1000000 columns.
 //
 // A data descriptor given an item it cannot form (a number under A, a text under I or E, a
 // real under I) fills its field with asterisks; E forms an integer item as a real.

@@ -43,7 +43,7 @@ std::string list_real_text(double x) {
     if (e == std::string::npos) {
       number += '.';
     } else {
-      number.insert(e, ".");
+      number = number.substr(0, e) + "." + number.substr(e);
     }
   }
   text += number;

@@ -246,6 +246,12 @@ void rewind_unit(int n) {
   u.at_end = false;
 }
 
+void empty_unit(int n) {
+  Unit& u = g_units[n];
+  if (u.fd < 0 || !u.named || !u.regular || u.moved) return;
+  if (ftruncate(u.fd, 0) != 0) fail_run("endfile", Failure::text("truncation failed in endfile"));
+}
+
 void close_unit(int n) {
   Unit& u = g_units[n];
   if (u.fd < 0) return;

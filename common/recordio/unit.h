@@ -68,6 +68,11 @@ void open_unit(int n, const char* name, int name_length);
 /// "rewind" on a terminal.
 void rewind_unit(int n);
 
+/// Empties the regular file of unit n, which stands at its start (just opened and rewound), so
+/// that no older content survives behind what the run writes. Ends the run with "endfile" when
+/// the file system refuses.
+void empty_unit(int n);
+
 /// Disconnects unit n and keeps its file, cut after the last byte written. Ends the run with
 /// "write" or "close" when the file system refuses the last bytes or the close.
 void close_unit(int n);

@@ -1,0 +1,54 @@
+// pressik's run order. It is vantor's, with five differences of its own, each marked "own":
+// the control file and banner, the header found by content on both passes (no header count),
+// a point count of two values per record, a time step over npts - 1 intervals, and a console
+// summary with the potential range in place of the header length.
+#include "pressik/run_pressik.h"
+
+#include "common/recordio/fixed_text.h"
+#include "common/recordio/free_reader.h"
+#include "common/recordio/list_writer.h"
+#include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
+#include "vantor/zep_run.h"
+
+namespace convkit {
+namespace {
+
+// Own: reads records up to and including the first whose first item begins with "number".
+void skip_header(ZepRun& run) {
+  bool found = false;
+  while (!found) {
+    read_free(kExportUnit, {text_item(run.line, kLineLength)}, false);
+    if (text_equal(run.line, 6, "number", 6)) found = true;
+  }
+}
+
+}  // namespace
+
+void run_pressik() {
+  ZepRun run{};
+  write_banner("Converter from DigiElch7.use to ZEP format", "XQ 22/11/2011");  // own
+  read_control_file(run, "pressik.inp");                                          // own name
+  derive_erange_freq(run);
+  open_export(run);
+  skip_header(run);            // own
+  run.npts = count_points(2);  // own: two values per record
+  rewind_unit(kExportUnit);
+  run.delt = run.erange / (static_cast<double>(run.npts - 1) * run.vscan);  // own
+  close_unit(kControlUnit);
+
+  // Own summary.
+  write_list({});
+  write_list({list_text("Found"), list_int(run.npts), list_text(" data points")});
+  write_list({list_text("AC signal of amplitude,freq ="), list_real(run.amp), list_real(run.freq)});
+  write_list({list_text("Total E range,vscan = "), list_real(run.erange), list_real(run.vscan)});
+  write_list({list_text("Determined delt ="), list_real(run.delt)});
+
+  open_zep_output(run);
+  skip_header(run);  // own: found by content again
+  write_zep_file(run);
+  finish_run(run);
+  stop_run("");
+}
+
+}  // namespace convkit
