@@ -1,10 +1,12 @@
-# The front door: make demo, make test, make install PREFIX=..., make bench, make fuzz.
+# The front door: make demo, make test, make install PREFIX=..., make package, make bench,
+# make fuzz, make sanitize.
 BUILD ?= build
 JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test demo install clean
+.PHONY: all deps build test demo install package bench fuzz sanitize format-check clean
 
 all: build
 
@@ -24,5 +26,24 @@ demo: build
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+bench: deps
+	@tools/bench
+
+fuzz:
+	@tools/ensure-deps clang libclang-rt-dev
+	@tools/fuzz $(FUZZ_SECONDS)
+
+sanitize:
+	@tools/ensure-deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCONVKIT_SANITIZE=ON >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+format-check:
+	@tools/format-check
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) build-asan build-bench build-fuzz

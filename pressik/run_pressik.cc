@@ -28,7 +28,7 @@ void skip_header(ZepRun& run) {
 void run_pressik() {
   ZepRun run{};
   write_banner("Converter from DigiElch7.use to ZEP format", "XQ 22/11/2011");  // own
-  read_control_file(run, "pressik.inp");                                          // own name
+  read_control_file(run, "pressik.inp");                                        // own name
   derive_erange_freq(run);
   open_export(run);
   skip_header(run);            // own

@@ -35,7 +35,8 @@ void write_banner(std::string_view title, std::string_view date) {
 }
 
 void read_control_file(ZepRun& run, const char* control_name) {
-  open_unit(kControlUnit, control_name, static_cast<int>(std::char_traits<char>::length(control_name)));
+  open_unit(kControlUnit, control_name,
+            static_cast<int>(std::char_traits<char>::length(control_name)));
   rewind_unit(kControlUnit);
   run.inlen = read_name(run, run.inname);
   run.outlen = read_name(run, run.outname);
@@ -65,10 +66,10 @@ int32_t count_points(int count) {
   int32_t i = 1;
   for (; i <= kMaxPoints; ++i) {
     ReadOutcome outcome =
-        count == 2 ? read_free(kExportUnit, {real_item(values[0]), real_item(values[1])}, true)
-                   : read_free(kExportUnit,
-                               {real_item(values[0]), real_item(values[1]), real_item(values[2])},
-                               true);
+        count == 2
+            ? read_free(kExportUnit, {real_item(values[0]), real_item(values[1])}, true)
+            : read_free(kExportUnit,
+                        {real_item(values[0]), real_item(values[1]), real_item(values[2])}, true);
     if (outcome == ReadOutcome::end_of_file) break;
   }
   return i - 1;
@@ -96,7 +97,8 @@ void finish_run(const ZepRun& run) {
   close_unit(kZepUnit);
   write_list({});
   write_list({list_text("Converting output file from unix to dos")});
-  std::string command = "unix2dos " + shell_word(std::string_view(run.outname, static_cast<size_t>(run.outlen)));
+  std::string command =
+      "unix2dos " + shell_word(std::string_view(run.outname, static_cast<size_t>(run.outlen)));
   run_shell(command.data(), command.size());
 }
 

@@ -19,8 +19,8 @@ enum class FailureKind {
 
 struct Failure {
   FailureKind kind;
-  int error = 0;              // for system
-  std::string_view message;   // for message
+  int error = 0;             // for system
+  std::string_view message;  // for message
 
   static Failure end_of_file() { return {FailureKind::end_of_file, 0, {}}; }
   static Failure system(int err) { return {FailureKind::system, err, {}}; }
@@ -29,11 +29,11 @@ struct Failure {
 
 /// What the failure report says about the most recent statement.
 struct StatementState {
-  int unit = -1;                // current unit; -1 before the first statement
-  std::string opening_name;     // the name being opened, while the unit is not connected yet
-  std::string_view format;      // the current format, "list io", or empty for none
-  bool writing = false;         // lately writing (else reading)
-  bool internal = false;        // the most recent statement wrote into a text
+  int unit = -1;             // current unit; -1 before the first statement
+  std::string opening_name;  // the name being opened, while the unit is not connected yet
+  std::string_view format;   // the current format, "list io", or empty for none
+  bool writing = false;      // lately writing (else reading)
+  bool internal = false;     // the most recent statement wrote into a text
   volatile bool in_progress = false;
 };
 
@@ -52,8 +52,8 @@ void end_statement();
 
 /// The four-line failure report, as it goes to standard error.
 std::string failure_report(std::string_view context, const Failure& failure,
-                           const StatementState& state, bool unit_connected,
-                           bool unit_named, std::string_view unit_name);
+                           const StatementState& state, bool unit_connected, bool unit_named,
+                           std::string_view unit_name);
 
 /// Writes the failure report for context and failure, closes every unit and ends the process
 /// by the abort signal (or through the run-end seam).

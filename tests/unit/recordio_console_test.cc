@@ -20,11 +20,10 @@ TEST(ListLines, WorkedExamples) {
   EXPECT_EQ(list_lines({list_text("Header length ="), list_int(12)}), " Header length = 12\n");
   EXPECT_EQ(list_lines({list_text("Determined delt ="), list_real(0.001)}),
             " Determined delt =  0.001\n");
-  EXPECT_EQ(list_lines({list_text("AC signal of amplitude,freq ="), list_real(10.0),
-                        list_real(0.25)}),
-            " AC signal of amplitude,freq =  10.  0.25\n");
-  EXPECT_EQ(list_lines({list_real(1000.0), list_real(-2.0), list_real(0.0)}),
-            "  1000. -2.  0.\n");
+  EXPECT_EQ(
+      list_lines({list_text("AC signal of amplitude,freq ="), list_real(10.0), list_real(0.25)}),
+      " AC signal of amplitude,freq =  10.  0.25\n");
+  EXPECT_EQ(list_lines({list_real(1000.0), list_real(-2.0), list_real(0.0)}), "  1000. -2.  0.\n");
   EXPECT_EQ(list_lines({list_real(1.0 / 3.0), list_real(1.0e-5), list_real(1.5e-6)}),
             "  0.333333333  1.E-05  1.5E-06\n");
   EXPECT_EQ(list_lines({list_real(1234567890.0), list_real(123456789.0)}),
@@ -109,8 +108,14 @@ TEST(CutName, DropsTheCharacterBeforeTheFirstBlank) {
     int length;
   };
   const Case cases[] = {
-      {"in.txt\r", 6},  {"in.txt", 5},        {"x", 1},     {"ab", 1},
-      {"a b\r", 3},     {" name", -1},        {"", -1},     {std::string(72, 'z'), 0},
+      {"in.txt\r", 6},
+      {"in.txt", 5},
+      {"x", 1},
+      {"ab", 1},
+      {"a b\r", 3},
+      {" name", -1},
+      {"", -1},
+      {std::string(72, 'z'), 0},
       {std::string(71, 'z'), 70},
   };
   for (const Case& c : cases) EXPECT_EQ(cut_name(line(c.content).data()), c.length) << c.content;

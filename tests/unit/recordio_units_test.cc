@@ -167,12 +167,12 @@ TEST(FailureReport, FormsEachLineByTheState) {
 
   state.internal = true;
   state.format = "(I1)";
-  EXPECT_EQ(failure_report("malloc failure", Failure::text("out of free space"), state, false,
-                           false, ""),
-            "malloc failure: out of free space\n"
-            "apparent state: internal I/O\n"
-            "last format: (I1)\n"
-            "lately writing sequential formatted internal IO\n");
+  EXPECT_EQ(
+      failure_report("malloc failure", Failure::text("out of free space"), state, false, false, ""),
+      "malloc failure: out of free space\n"
+      "apparent state: internal I/O\n"
+      "last format: (I1)\n"
+      "lately writing sequential formatted internal IO\n");
 }
 
 TEST(RunEnd, TheFailurePathAbortsWithoutTheAbortSignalsOwnReport) {
