@@ -2,8 +2,8 @@
 //
 // The exports hold a million lines of numbers and are read twice, so the common case - a plain
 // number lying whole in the unit's buffer - is parsed in place; everything else goes through a
-// byte-by-byte scanner that knows every rule. Both end in the same conversion of the same
-// decimal value, so they cannot disagree.
+// byte-by-byte scanner that knows every rule. Both round the same decimal value correctly to
+// the nearest double, so they cannot disagree.
 //
 // A line may be of any length, also one without a single separator: only as many bytes of a
 // text value are held as the longest text item of the statement can take, and skipping looks
@@ -13,6 +13,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -26,7 +27,7 @@
 namespace convkit {
 namespace {
 
-constexpr int kMaxDigits = 40;             // significant digits a number keeps
+constexpr int kMaxDigits = 40;              // significant digits a number keeps
 constexpr int64_t kMaxExponent = 99999999;  // the largest exponent a number may write
 constexpr int kMaxPlainExponentDigits = 8;  // so that a plain exponent never exceeds the above
 constexpr int kLineWidth = 72;              // the width of the fixed-width line read
@@ -34,21 +35,15 @@ constexpr int kLineWidth = 72;              // the width of the fixed-width line
 constexpr uint64_t kCountCeiling = uint64_t{1} << 62;
 
 enum ByteClass : unsigned char {
-  kBlank = 1,          // space, tab
-  kEndsItem = 2,       // space, tab, line feed, comma, slash: ends an unquoted text
-  kDigit = 4,          // 0 to 9
-  kContinuesNumber = 8,  // a byte the scanner would go on with after a plain number
+  kEndsItem = 1,         // space, tab, line feed, comma, slash: ends an unquoted text
+  kContinuesNumber = 2,  // a byte the scanner would go on with after a plain number
 };
 
 constexpr std::array<unsigned char, 256> make_classes() {
   std::array<unsigned char, 256> classes{};
-  classes[' '] = kBlank | kEndsItem;
-  classes['\t'] = kBlank | kEndsItem;
-  classes['\n'] = kEndsItem;
-  classes[','] = kEndsItem;
-  classes['/'] = kEndsItem;
-  for (int c = '0'; c <= '9'; ++c) classes[static_cast<size_t>(c)] = kDigit | kContinuesNumber;
-  for (char c : {'.', '+', '-', '*', 'e', 'E', 'd', 'D'}) {
+  for (char c : {' ', '\t', '\n', ',', '/'}) classes[static_cast<unsigned char>(c)] = kEndsItem;
+  for (char c :
+       {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '+', '-', '*', 'e', 'E', 'd', 'D'}) {
     classes[static_cast<unsigned char>(c)] = kContinuesNumber;
   }
   return classes;
@@ -83,13 +78,13 @@ std::string g_text;
 struct ListRead {
   Unit& u;
   bool end_branch;
-  bool end_seen = false;    // a byte read met the end of the file
-  uint64_t repeat = 0;      // how many more items the current value serves
-  Held held = Held::none;   // the current value's kind; none for a null value
+  bool end_seen = false;   // a byte read met the end of the file
+  uint64_t repeat = 0;     // how many more items the current value serves
+  Held held = Held::none;  // the current value's kind; none for a null value
   double number = 0.0;
-  size_t text_room = 0;     // the longest text item of the statement
-  size_t text_length = 0;   // bytes of the text value held, at most text_room
-  size_t text_total = 0;    // bytes of the text value collected, held or not
+  size_t text_room = 0;    // the longest text item of the statement
+  size_t text_length = 0;  // bytes of the text value held, at most text_room
+  size_t text_total = 0;   // bytes of the text value collected, held or not
 };
 
 // The next byte, or kEndOfFile; a read error ends the run.
@@ -281,47 +276,45 @@ void scan_number(ListRead& r, bool integer) {
 }
 
 // A plain number - [sign] digits [. digits] [e|E [sign] digits], with no more significant
-// digits than are kept - that lies whole in the buffer, followed by a byte that cannot
-// continue it, is parsed in place. Returns false, touching nothing, for anything else.
+// digits than are kept and no more exponent digits than are allowed - that lies whole in the
+// buffer, followed by a byte that cannot continue it, is converted in place. The conversion
+// itself finds the number's end; only what it took is checked afterwards. Returns false,
+// touching nothing, for anything else.
 bool scan_plain_number(ListRead& r) {
   Unit& u = r.u;
   if (u.pos >= u.len) return false;
   const char* p = u.buf + u.pos;
   const char* end = u.buf + u.len;
   bool minus = false;
-  if (*p == '+' || *p == '-') {
+  if (*p == '+' || *p == '-') {  // the conversion takes no plus sign: the sign is applied below
     minus = *p == '-';
     ++p;
   }
-  const char* first = p;  // the conversion takes no plus sign: the sign is applied below
-  int digits = 0;
-  int significant = 0;
-  auto digit_run = [&] {
-    for (; p < end && is_digit(*p); ++p) {
-      ++digits;
-      if (significant > 0 || *p != '0') ++significant;
-    }
-  };
-  digit_run();
-  if (p < end && *p == '.') {
-    ++p;
-    digit_run();
-  }
-  if (digits == 0 || significant > kMaxDigits) return false;
-  if (p < end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p < end && (*p == '+' || *p == '-')) ++p;
-    const char* exponent = p;
-    while (p < end && is_digit(*p)) ++p;
-    if (p == exponent || p - exponent > kMaxPlainExponentDigits) return false;
-  }
-  if (p == end || has_class(*p, kContinuesNumber)) return false;
+  // Also keeps out the words for infinity and not-a-number, and a second sign.
+  if (p == end || !(is_digit(*p) || *p == '.')) return false;
   double v = 0.0;
-  auto result = std::from_chars(first, p, v);
-  if (result.ec != std::errc() || result.ptr != p) return false;
+  auto [q, ec] = std::from_chars(p, end, v);
+  if (ec != std::errc() || q == end || has_class(*q, kContinuesNumber)) return false;
+
+  const char* mantissa_end = q;
+  const char* t = q;
+  while (t > p && is_digit(t[-1])) --t;
+  if (t > p && (t[-1] == '+' || t[-1] == '-')) {
+    mantissa_end = t - 2;  // a sign is taken only right after the exponent letter
+  } else if (t > p && (t[-1] == 'e' || t[-1] == 'E')) {
+    mantissa_end = t - 1;
+  }
+  if (mantissa_end != q && q - t > kMaxPlainExponentDigits) return false;
+  if (mantissa_end - p > kMaxDigits) {  // more bytes than digits can be kept: count them
+    int significant = 0;
+    for (const char* d = p; d < mantissa_end; ++d) {
+      if (is_digit(*d) && (significant > 0 || *d != '0')) ++significant;
+    }
+    if (significant > kMaxDigits) return false;
+  }
   r.held = Held::number;
   r.number = minus ? -v : v;
-  u.pos = static_cast<size_t>(p - u.buf);
+  u.pos = static_cast<size_t>(q - u.buf);
   return true;
 }
 
@@ -433,9 +426,10 @@ void store(const ListRead& r, const ReadItem& item) {
       break;
     case ItemKind::integer:
       if (r.held == Held::number) {
+        // Beyond the 32-bit range the nearest end of it, rather than an undefined conversion.
         int32_t v;
-        if (!(r.number < 2147483647.0)) {
-          v = r.number != r.number ? 0 : std::numeric_limits<int32_t>::max();
+        if (r.number >= 2147483647.0) {
+          v = std::numeric_limits<int32_t>::max();
         } else if (r.number <= -2147483648.0) {
           v = std::numeric_limits<int32_t>::min();
         } else {

@@ -130,7 +130,9 @@ TEST(FixedTextTest, ConcatIntoAPart) {
   // A part overlapping only the target's end.
   std::string c = "0123456789";
   text_concat(c.data(), 6, {"ab", std::string_view(c.data() + 4, 6)});
-  EXPECT_EQ(c, "ab4567" "6789");
+  EXPECT_EQ(c,
+            "ab4567"
+            "6789");
 }
 
 }  // namespace

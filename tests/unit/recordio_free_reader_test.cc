@@ -127,16 +127,21 @@ const std::vector<RealRow> kRealRows = {
     {"repeat", "3*0.5\n7\n", {0.5, 0.5, 0.5}, nullptr, 7.0},
     {"sign starts exponent", "1.0-2\n", {0.01}, nullptr, std::nullopt},
     {"next line with LF", "1 2\n3\n7\n", {1.0, 2.0, 3.0}, nullptr, 7.0},
-    {"CR stops next line", "1 2\r\n3\r\n", {1.0, 2.0, kKept},
-     "invalid number: incomprehensible list input", std::nullopt},
+    {"CR stops next line",
+     "1 2\r\n3\r\n",
+     {1.0, 2.0, kKept},
+     "invalid number: incomprehensible list input",
+     std::nullopt},
     {"trailing letters", "12abc\n7\n", {12.0}, nullptr, 7.0},
-    {"letters as next item", "12abc\n", {12.0, kKept}, "invalid number: incomprehensible list input",
+    {"letters as next item",
+     "12abc\n",
+     {12.0, kKept},
+     "invalid number: incomprehensible list input",
      std::nullopt},
     {"slash keeps all", "/\n7\n", {kKept, kKept, kKept}, nullptr, 7.0},
     // More of the line than items, and values over lines.
     {"four numbers, three items", "1 2 3 4\n7\n", {1.0, 2.0, 3.0}, nullptr, 7.0},
-    {"tabs", "-1.9999526E-01\t-2.5E-05\t1.0E+00\n7\n", {-0.19999526, -2.5e-05, 1.0}, nullptr,
-     7.0},
+    {"tabs", "-1.9999526E-01\t-2.5E-05\t1.0E+00\n7\n", {-0.19999526, -2.5e-05, 1.0}, nullptr, 7.0},
     {"empty lines skipped", "\n\n  \n\t5\n7\n", {5.0}, nullptr, 7.0},
     {"slash after a value", "1 / 2\n7\n", {1.0, kKept, kKept}, nullptr, 7.0},
     {"slash ends number", "1/2\n7\n", {1.0, kKept}, nullptr, 7.0},
@@ -144,13 +149,18 @@ const std::vector<RealRow> kRealRows = {
     {"comma then line", "1,\n2\n7\n", {1.0, 2.0}, nullptr, 7.0},
     {"two commas after line", "1\n,2\n7\n", {1.0, kKept, 2.0}, nullptr, 7.0},
     {"sign alone before comma", "-,5\n", {kKept, 5.0}, nullptr, std::nullopt},
-    {"sign alone before blank", "- 5\n", {kKept}, "invalid number: incomprehensible list input",
+    {"sign alone before blank",
+     "- 5\n",
+     {kKept},
+     "invalid number: incomprehensible list input",
      std::nullopt},
-    {"point alone", ". 5\n", {kKept}, "invalid number: incomprehensible list input",
-     std::nullopt},
+    {"point alone", ". 5\n", {kKept}, "invalid number: incomprehensible list input", std::nullopt},
     {"CR alone", "\r\n", {kKept}, "invalid number: incomprehensible list input", std::nullopt},
-    {"text among data", "Time/s Current/A\n", {kKept},
-     "invalid number: incomprehensible list input", std::nullopt},
+    {"text among data",
+     "Time/s Current/A\n",
+     {kKept},
+     "invalid number: incomprehensible list input",
+     std::nullopt},
     {"second point ends number", "1.5.5\n7\n", {1.5}, nullptr, 7.0},
     {"number ends at quote", "2'x'\n7\n", {2.0}, nullptr, 7.0},
     // Repeat counts.
@@ -163,18 +173,36 @@ const std::vector<RealRow> kRealRows = {
     {"null repeat by blank", "2* 5\n", {kKept, kKept, 5.0}, nullptr, std::nullopt},
     {"null repeat by line feed", "2*\n5\n", {kKept, kKept, 5.0}, nullptr, std::nullopt},
     {"null repeat by slash", "2*/\n7\n", {kKept, kKept, kKept}, nullptr, 7.0},
-    {"asterisk after value ends it", "2*3*4\n", {3.0, 3.0, kKept},
-     "bad repetition count: incomprehensible list input", std::nullopt},
-    {"value after repeat on next item", "1*2 3\n", {2.0, 3.0}, nullptr, std::nullopt},
-    {"repeat count zero", "0*5\n", {kKept}, "bad repetition count: incomprehensible list input",
+    {"asterisk after value ends it",
+     "2*3*4\n",
+     {3.0, 3.0, kKept},
+     "bad repetition count: incomprehensible list input",
      std::nullopt},
-    {"repeat count negative", "-2*5\n", {kKept},
-     "bad repetition count: incomprehensible list input", std::nullopt},
-    {"repeat count of 41 digits", "10000000000000000000000000000000000000000*5\n", {kKept},
-     "bad repetition count: incomprehensible list input", std::nullopt},
-    {"repeat count of 40 digits", "0001000000000000000000000000000000000000000*5\n", {5.0, 5.0},
-     nullptr, std::nullopt},
-    {"asterisk without count", "*5\n", {kKept}, "bad repetition count: incomprehensible list input",
+    {"value after repeat on next item", "1*2 3\n", {2.0, 3.0}, nullptr, std::nullopt},
+    {"repeat count zero",
+     "0*5\n",
+     {kKept},
+     "bad repetition count: incomprehensible list input",
+     std::nullopt},
+    {"repeat count negative",
+     "-2*5\n",
+     {kKept},
+     "bad repetition count: incomprehensible list input",
+     std::nullopt},
+    {"repeat count of 41 digits",
+     "10000000000000000000000000000000000000000*5\n",
+     {kKept},
+     "bad repetition count: incomprehensible list input",
+     std::nullopt},
+    {"repeat count of 40 digits",
+     "0001000000000000000000000000000000000000000*5\n",
+     {5.0, 5.0},
+     nullptr,
+     std::nullopt},
+    {"asterisk without count",
+     "*5\n",
+     {kKept},
+     "bad repetition count: incomprehensible list input",
      std::nullopt},
     // Exponents.
     {"exponent letter D", "1D3\n", {1000.0}, nullptr, std::nullopt},
@@ -184,44 +212,77 @@ const std::vector<RealRow> kRealRows = {
     {"exponent after point", "1.-2\n", {0.01}, nullptr, std::nullopt},
     {"exponent of 8 digits", "1e99999999\n", {kInf}, nullptr, std::nullopt},
     {"negative exponent of 8 digits", "-1e-99999999\n", {-0.0}, nullptr, std::nullopt},
-    {"exponent of 9 digits", "1e100000000\n", {kKept}, "exponent field: incomprehensible list input",
+    {"exponent of 9 digits",
+     "1e100000000\n",
+     {kKept},
+     "exponent field: incomprehensible list input",
      std::nullopt},
     {"exponent with leading zeros", "3e0000000000002\n", {300.0}, nullptr, std::nullopt},
-    {"no exponent digit", "1e\n", {kKept}, "exponent field: incomprehensible list input",
+    {"no exponent digit",
+     "1e\n",
+     {kKept},
+     "exponent field: incomprehensible list input",
      std::nullopt},
-    {"no digit after exponent sign", "1E+ 2\n", {kKept},
-     "exponent field: incomprehensible list input", std::nullopt},
-    {"trailing minus", "12-\n", {kKept}, "exponent field: incomprehensible list input",
+    {"no digit after exponent sign",
+     "1E+ 2\n",
+     {kKept},
+     "exponent field: incomprehensible list input",
      std::nullopt},
-    {"exponent letter without digits before", "-e5\n", {kKept},
-     "invalid number: incomprehensible list input", std::nullopt},
+    {"trailing minus",
+     "12-\n",
+     {kKept},
+     "exponent field: incomprehensible list input",
+     std::nullopt},
+    {"exponent letter without digits before",
+     "-e5\n",
+     {kKept},
+     "invalid number: incomprehensible list input",
+     std::nullopt},
     // Range.
     {"overflow", "1e400 -1e400\n", {kInf, -kInf}, nullptr, std::nullopt},
     {"underflow", "1e-400 -1e-400\n", {0.0, -0.0}, nullptr, std::nullopt},
     {"negative zero", "-0 -0.0e5 +0\n", {-0.0, -0.0, 0.0}, nullptr, std::nullopt},
-    {"largest double", "1.7976931348623157e308\n", {1.7976931348623157e308}, nullptr,
-     std::nullopt},
+    {"largest double", "1.7976931348623157e308\n", {1.7976931348623157e308}, nullptr, std::nullopt},
     {"just beyond largest", "1.7976931348623159e308\n", {kInf}, nullptr, std::nullopt},
-    {"smallest subnormal", "4.9406564584124654e-324 2.5e-324 2.4e-324\n",
-     {4.9406564584124654e-324, 4.9406564584124654e-324, 0.0}, nullptr, std::nullopt},
+    {"smallest subnormal",
+     "4.9406564584124654e-324 2.5e-324 2.4e-324\n",
+     {4.9406564584124654e-324, 4.9406564584124654e-324, 0.0},
+     nullptr,
+     std::nullopt},
     {"subnormal", "1e-310\n", {1e-310}, nullptr, std::nullopt},
     // Significant digits.
     {"leading zeros dropped",
      "000000000000000000000000000000000000000000000000001.5 "
      "0.00000000000000000000000000000000000000000000000000025\n",
-     {1.5, 2.5e-52}, nullptr, std::nullopt},
+     {1.5, 2.5e-52},
+     nullptr,
+     std::nullopt},
     {"40 digits kept, 41st raises the power",
      "1234567890123456789012345678901234567890999\n",
-     {1234567890123456789012345678901234567890e3}, nullptr, std::nullopt},
+     {1234567890123456789012345678901234567890e3},
+     nullptr,
+     std::nullopt},
     // Exactly halfway between two doubles once cut to 40 digits: the even one.
-    {"41st integer digit cut", "90071992547409930000000000000000000000001e-25\n",
-     {9007199254740992.0}, nullptr, std::nullopt},
-    {"41st fraction digit cut", "9007199254740993.0000000000000000000000001\n",
-     {9007199254740992.0}, nullptr, std::nullopt},
-    {"40th digit rounds up", "9007199254740993.000000000000000000000001\n", {9007199254740994.0},
-     nullptr, std::nullopt},
-    {"40th digit in D form", "9007199254740993.000000000000000000000001D0\n",
-     {9007199254740994.0}, nullptr, std::nullopt},
+    {"41st integer digit cut",
+     "90071992547409930000000000000000000000001e-25\n",
+     {9007199254740992.0},
+     nullptr,
+     std::nullopt},
+    {"41st fraction digit cut",
+     "9007199254740993.0000000000000000000000001\n",
+     {9007199254740992.0},
+     nullptr,
+     std::nullopt},
+    {"40th digit rounds up",
+     "9007199254740993.000000000000000000000001\n",
+     {9007199254740994.0},
+     nullptr,
+     std::nullopt},
+    {"40th digit in D form",
+     "9007199254740993.000000000000000000000001D0\n",
+     {9007199254740994.0},
+     nullptr,
+     std::nullopt},
 };
 
 TEST_F(FreeReadTest, Reals) {
@@ -346,7 +407,10 @@ const std::vector<TextRow> kTextRows = {
     // A line feed right after the count is not among the null bytes of a text: an empty text.
     {"empty text after count", "2*\nx\n", {"", ""}, nullptr, "x"},
     {"null text", ",x\n", {"~", "x"}, nullptr, std::nullopt},
-    {"text of 80", std::string(70, 'a') + "bcdefghijk\n", {std::string(70, 'a') + "bc"}, nullptr,
+    {"text of 80",
+     std::string(70, 'a') + "bcdefghijk\n",
+     {std::string(70, 'a') + "bc"},
+     nullptr,
      std::nullopt},
     {"text of 5", "abcde\n", {"abcde"}, nullptr, std::nullopt},
     {"bytes above 127", "\xe9t\xe9\n", {"\xe9t\xe9"}, nullptr, std::nullopt},
@@ -366,17 +430,16 @@ TEST_F(FreeReadTest, Texts) {
           read_free(kUnit, {text_item(t[0].data(), 72), text_item(t[1].data(), 72)}, false);
           break;
         default:
-          read_free(kUnit,
-                    {text_item(t[0].data(), 72), text_item(t[1].data(), 72),
-                     text_item(t[2].data(), 72)},
-                    false);
+          read_free(
+              kUnit,
+              {text_item(t[0].data(), 72), text_item(t[1].data(), 72), text_item(t[2].data(), 72)},
+              false);
           break;
       }
     });
     EXPECT_EQ(first_line(report), row.failure ? row.failure : "no failure");
     for (size_t i = 0; i < t.size(); ++i) {
-      std::string want =
-          row.expected[i] == "~" ? std::string(72, '~') : padded(row.expected[i]);
+      std::string want = row.expected[i] == "~" ? std::string(72, '~') : padded(row.expected[i]);
       EXPECT_EQ(t[i], want) << "item " << i;
     }
     if (row.next && !row.failure) {
@@ -519,8 +582,9 @@ TEST_F(FreeReadTest, ErrorsEndTheRunDespiteTheBranch) {
   open_with("1.0 2.0\nTime/s Current/A\n");
   double v[2] = {kKept, kKept};
   EXPECT_EQ(read_free(kUnit, {real_item(v[0]), real_item(v[1])}, true), ReadOutcome::completed);
-  EXPECT_EQ(first_line(failure_of(
-                [&] { read_free(kUnit, {real_item(v[0]), real_item(v[1])}, true); })),
+  EXPECT_EQ(first_line(failure_of([&] {
+              read_free(kUnit, {real_item(v[0]), real_item(v[1])}, true);
+            })),
             "invalid number: incomprehensible list input");
   open_with("1e\n");
   EXPECT_EQ(first_line(failure_of([&] { read_free(kUnit, {real_item(v[0])}, true); })),
@@ -536,8 +600,7 @@ TEST_F(FreeReadTest, ReadErrorNamesTheSystemText) {
             "list in: Is a directory");
   open_unit(kUnit, dir_.c_str(), static_cast<int>(dir_.size()));
   char line[72];
-  EXPECT_EQ(first_line(failure_of([&] { read_text_line(kUnit, line); })),
-            "fmt: Is a directory");
+  EXPECT_EQ(first_line(failure_of([&] { read_text_line(kUnit, line); })), "fmt: Is a directory");
 }
 
 // A control file of seven lines read for an eighth value: the whole report.
@@ -627,9 +690,12 @@ TEST_F(FreeReadTest, TokenAcrossBufferEnd) {
     double value;
   };
   const Token tokens[] = {
-      {"-1.9999526E-01", -0.19999526}, {"12345.678e-3", 12.345678},
-      {"1.0-2", 0.01},                 {"7", 7.0},
-      {"+0.5e0", 0.5},                 {"123456789012345678901234567890", 123456789012345678901234567890.0},
+      {"-1.9999526E-01", -0.19999526},
+      {"12345.678e-3", 12.345678},
+      {"1.0-2", 0.01},
+      {"7", 7.0},
+      {"+0.5e0", 0.5},
+      {"123456789012345678901234567890", 123456789012345678901234567890.0},
   };
   for (const Token& token : tokens) {
     for (size_t k = 0; k <= token.text.size() + 1; ++k) {
