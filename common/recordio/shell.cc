@@ -37,10 +37,12 @@ int run_shell(const char* command, size_t length) {
 }
 
 std::string shell_word(std::string_view name) {
+  // A name that begins with a dash would be read as an option by the tool it is given to.
+  std::string word = name.substr(0, 1) == "-" ? "./" : "";
   bool plain = !name.empty();
   for (char c : name) plain = plain && plain_name_char(c);
-  if (plain) return std::string(name);
-  std::string word = "'";
+  if (plain) return word.append(name);
+  word += "'";
   for (char c : name) {
     if (c == '\'') {
       word += "'\\''";

@@ -12,7 +12,7 @@ namespace convkit {
 int run_shell(const char* command, size_t length);
 
 /// name as one word of a shell command: unchanged when made only of A-Z a-z 0-9 . _ + , : @ %
-/// / = -, otherwise single-quoted with each ' written as '\''.
+/// / = -, otherwise single-quoted with each ' written as '\''; "./" before a leading dash.
 std::string shell_word(std::string_view name);
 
 }  // namespace convkit

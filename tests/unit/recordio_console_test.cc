@@ -81,6 +81,8 @@ TEST(ShellWord, PlainNamesStayQuotedOthersDoNot) {
       {"it's", "'it'\\''s'"},
       {"a b", "'a b'"},
       {"*", "'*'"},
+      {"-o.txt", "./-o.txt"},
+      {"-o x", "./'-o x'"},
   };
   for (const Case& c : cases) EXPECT_EQ(shell_word(c.name), c.word) << c.name;
 }

@@ -1,0 +1,237 @@
+// Runs a real program the way a user would: in its own working directory, with no arguments,
+// its console and error streams caught in files, and a hard time limit so that no test can hang.
+//
+// The child is forked while the test process is small and execs at once, because a child's
+// peak resident memory starts from what it inherits at the fork.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace convkit::testing {
+
+/// A fresh directory tree for one run: dir() is the program's working directory, and the
+/// caught streams live beside it, so that they never show among the files the program leaves.
+class Sandbox {
+ public:
+  Sandbox() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp");
+    pattern += "/convkit-fault-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+    dir_ = root_ + "/dir";
+    if (mkdir(dir_.c_str(), 0755) != 0) throw std::runtime_error("mkdir failed");
+  }
+  ~Sandbox() {
+    std::error_code ignored;
+    // A test may have taken the write bits away; put them back so the tree can go.
+    for (auto it = std::filesystem::recursive_directory_iterator(root_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+      if (it->is_directory(ignored)) chmod(it->path().c_str(), 0755);
+    }
+    std::filesystem::remove_all(root_, ignored);
+  }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  /// The program's working directory.
+  const std::string& dir() const { return dir_; }
+  /// The directory that holds dir() and the caught streams.
+  const std::string& root() const { return root_; }
+  /// The path of a file in the working directory.
+  std::string path(std::string_view name) const { return dir_ + "/" + std::string(name); }
+
+ private:
+  std::string root_;
+  std::string dir_;
+};
+
+/// Writes bytes into a file, replacing it.
+inline void put_file(const std::string& path, std::string_view bytes) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot create " + path);
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      close(fd);
+      throw std::runtime_error("cannot write " + path);
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  close(fd);
+}
+
+/// The whole content of a small file; empty when it cannot be read.
+inline std::string get_file(const std::string& path) {
+  std::string bytes;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return bytes;
+}
+
+/// The size of a file, or -1 when it does not exist.
+inline int64_t file_size(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+/// The names in a directory, sorted.
+inline std::vector<std::string> list_dir(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct RunOptions {
+  std::string program;      // absolute path of the binary
+  std::string dir;          // working directory
+  std::string streams_dir;  // where "stdout" and "stderr" are caught
+  std::string tool_dir;     // put first in PATH
+  double timeout_seconds = 10.0;
+  int signal = 0;               // sent once, as soon as ready() holds
+  std::function<bool()> ready;  // polled while the child runs
+  std::vector<int> ignored;     // signals ignored when the program starts
+};
+
+struct RunResult {
+  bool exited = false;  // ended by exit (else by a signal, or killed at the time limit)
+  int exit_status = -1;
+  int term_signal = 0;
+  bool timed_out = false;
+  bool signal_sent = false;
+  double seconds = 0.0;               // from the fork to the end
+  double seconds_after_signal = -1.0;  // from the signal to the end
+  long max_rss_kib = 0;               // peak resident memory, the child's tools included
+  std::string out;                    // standard output
+  std::string err;                    // standard error
+
+  bool aborted() const { return !exited && !timed_out && term_signal == SIGABRT; }
+};
+
+/// Runs the program with no arguments in options.dir, with LC_ALL=C and PATH starting with
+/// options.tool_dir, standard input from /dev/null; kills it (and what it started) at the
+/// time limit.
+inline RunResult run_program(const RunOptions& options) {
+  using Clock = std::chrono::steady_clock;
+  // Everything the child needs is built before the fork: between fork and exec only plain
+  // system calls run.
+  std::string out_path = options.streams_dir + "/stdout";
+  std::string err_path = options.streams_dir + "/stderr";
+  const char* inherited_path = std::getenv("PATH");
+  std::string path_var = "PATH=" + options.tool_dir + ":" +
+                         (inherited_path != nullptr ? inherited_path : "/usr/bin:/bin");
+  std::string home_var = "HOME=" + options.streams_dir;
+  std::string lc_var = "LC_ALL=C";
+  std::vector<char*> env = {path_var.data(), home_var.data(), lc_var.data(), nullptr};
+  std::string program = options.program;
+  std::vector<char*> argv = {program.data(), nullptr};
+
+  RunResult result;
+  Clock::time_point start = Clock::now();
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    setpgid(0, 0);
+    // The program must meet the signal dispositions a user's shell gives it, whatever the
+    // test runner was started with.
+    for (int sig = 1; sig < NSIG; ++sig) {
+      if (sig != SIGKILL && sig != SIGSTOP) std::signal(sig, SIG_DFL);
+    }
+    for (int sig : options.ignored) std::signal(sig, SIG_IGN);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (chdir(options.dir.c_str()) != 0) _exit(126);
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
+    execve(argv[0], argv.data(), env.data());
+    _exit(127);
+  }
+  setpgid(pid, pid);  // also from this side, so the group exists before any kill below
+
+  Clock::time_point deadline =
+      start + std::chrono::duration_cast<Clock::duration>(
+                  std::chrono::duration<double>(options.timeout_seconds));
+  Clock::time_point signalled_at;
+  int status = 0;
+  struct rusage usage;
+  std::memset(&usage, 0, sizeof usage);
+  for (;;) {
+    pid_t done = wait4(pid, &status, WNOHANG, &usage);
+    if (done == pid) break;
+    if (done < 0 && errno != EINTR) throw std::runtime_error("wait4 failed");
+    Clock::time_point now = Clock::now();
+    if (options.signal != 0 && !result.signal_sent && options.ready && options.ready()) {
+      kill(pid, options.signal);
+      signalled_at = Clock::now();
+      result.signal_sent = true;
+    }
+    if (now > deadline) {
+      kill(-pid, SIGKILL);
+      kill(pid, SIGKILL);
+      while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+      }
+      result.timed_out = true;
+      break;
+    }
+    usleep(250);
+  }
+  Clock::time_point end = Clock::now();
+
+  result.seconds = std::chrono::duration<double>(end - start).count();
+  if (result.signal_sent) {
+    result.seconds_after_signal = std::chrono::duration<double>(end - signalled_at).count();
+  }
+  result.max_rss_kib = usage.ru_maxrss;
+  if (!result.timed_out) {
+    if (WIFEXITED(status)) {
+      result.exited = true;
+      result.exit_status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+      result.term_signal = WTERMSIG(status);
+    }
+  }
+  result.out = get_file(out_path);
+  result.err = get_file(err_path);
+  return result;
+}
+
+}  // namespace convkit::testing
