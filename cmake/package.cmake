@@ -1,0 +1,37 @@
+# The Debian package: `cpack -G DEB` in the build directory (make package) packs what the
+# install rules install, under /usr. The version is the project's, from project(VERSION).
+# Included from the top-level CMakeLists.txt after cmake/install.cmake.
+set(CPACK_PACKAGE_NAME convkit)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "convkit maintainers")
+set(CONVKIT_MAINTAINER
+    "convkit maintainers <maintainers@users.noreply.c-seed-5090710a.example>"
+    CACHE STRING "Maintainer line of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${CONVKIT_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "converters of simulated voltammetric traces into ZEP and column files")
+# Lines of the long description, wrapped as Debian's control files want them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "Three console programs for electrochemists who simulate cyclic voltammetry"
+       "with a superimposed AC signal. vantor converts a trace exported by DigiElch"
+       "(releases before 7) and pressik one exported by DigiElch 7 into a ZEP trace"
+       "file; colbrand converts a trace exported by DigiSim into three columns"
+       "behind a header of the user's own. Each program reads a control file of a"
+       "fixed name in the working directory.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CONVKIT_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# vantor and pressik run unix2dos on every file they write.
+find_program(CONVKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(CONVKIT_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix")
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, libc6, libstdc++6, libgcc-s1")
+endif()
+
+include(CPack)
