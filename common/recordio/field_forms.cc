@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace convkit {
@@ -48,6 +49,52 @@ char* exponent_part(char* out, int q) {
   return out;
 }
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Six significant digits without the general conversion, for the fields every data line holds.
+// The magnitude is scaled by an exact power of ten into [1e5, 1e6); that product is correctly
+// rounded, so it lies within 1.2e-10 of the true one, and unless its fraction is within 1e-9 of
+// one half the rounding to a whole number decides exactly as the true value would. Returns
+// false - near ties, exact ties, subnormals, powers beyond 1e22 - when the general conversion
+// must decide.
+bool six_digits_fast(char* out, double magnitude, int& q) {
+  uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  if (biased == 0 || biased == 0x7ff) return false;
+  // 5 less an estimate of floor(log10(magnitude)) from the binary exponent (78913 / 2^18 is
+  // just below log10(2)); corrected below by at most a step or two.
+  int k = 5 - (((biased - 1023) * 78913) >> 18);
+  double y = 0.0;
+  for (int tries = 0;; ++tries) {
+    if (k < -22 || k > 22 || tries == 3) return false;
+    y = k < 0 ? magnitude / kPowersOfTen[-k] : magnitude * kPowersOfTen[k];
+    if (y < 1e5) {
+      ++k;
+    } else if (y >= 1e6) {
+      --k;
+    } else {
+      break;
+    }
+  }
+  const double whole = std::floor(y);
+  const double fraction = y - whole;
+  if (std::fabs(fraction - 0.5) < 1e-9) return false;
+  uint32_t d = static_cast<uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
+  q = 6 - k;
+  if (d == 1000000) {  // rounding carried into a new leading digit
+    d = 100000;
+    ++q;
+  }
+  for (int i = 5; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + d % 10);
+    d /= 10;
+  }
+  return true;
+}
+
 // The d significant digits of a positive finite magnitude, rounded to nearest with exact ties
 // to the even digit, and the decimal exponent q of the form 0.D1D2...Dd x 10^q.
 char* significant_digits(char* out, double magnitude, int digits, int& q) {
@@ -55,6 +102,7 @@ char* significant_digits(char* out, double magnitude, int digits, int& q) {
     q = 0;
     return fill(out, static_cast<size_t>(digits), '0');
   }
+  if (digits == 6 && six_digits_fast(out, magnitude, q)) return out + 6;
   const int precision = digits - 1 < kExactPrecision ? digits - 1 : kExactPrecision;
   char buffer[kDigitBuffer];
   // "D1.D2...e+pp", or "D1e+pp" for a precision of 0; correctly rounded (exact ties to even)

@@ -276,25 +276,26 @@ void scan_number(ListRead& r, bool integer) {
 }
 
 // A plain number - [sign] digits [. digits] [e|E [sign] digits], with no more significant
-// digits than are kept and no more exponent digits than are allowed - that lies whole in the
-// buffer, followed by a byte that cannot continue it, is converted in place. The conversion
-// itself finds the number's end; only what it took is checked afterwards. Returns false,
-// touching nothing, for anything else.
-bool scan_plain_number(ListRead& r) {
-  Unit& u = r.u;
-  if (u.pos >= u.len) return false;
-  const char* p = u.buf + u.pos;
-  const char* end = u.buf + u.len;
+// digits than are kept and no more exponent digits than are allowed - that starts at p and is
+// followed, before end, by a byte that cannot continue it.
+struct PlainNumber {
+  double value;
+  const char* next;  // the byte after the number
+  bool ok;           // false: not a plain number, or not known to end before end
+};
+
+PlainNumber parse_plain_number(const char* p, const char* end) {
+  constexpr PlainNumber kNone{0.0, nullptr, false};
   bool minus = false;
-  if (*p == '+' || *p == '-') {  // the conversion takes no plus sign: the sign is applied below
+  if (p < end && (*p == '+' || *p == '-')) {  // the conversion takes no plus sign
     minus = *p == '-';
     ++p;
   }
   // Also keeps out the words for infinity and not-a-number, and a second sign.
-  if (p == end || !(is_digit(*p) || *p == '.')) return false;
+  if (p == end || !(is_digit(*p) || *p == '.')) return kNone;
   double v = 0.0;
   auto [q, ec] = std::from_chars(p, end, v);
-  if (ec != std::errc() || q == end || has_class(*q, kContinuesNumber)) return false;
+  if (ec != std::errc() || q == end || has_class(*q, kContinuesNumber)) return kNone;
 
   const char* mantissa_end = q;
   const char* t = q;
@@ -304,17 +305,55 @@ bool scan_plain_number(ListRead& r) {
   } else if (t > p && (t[-1] == 'e' || t[-1] == 'E')) {
     mantissa_end = t - 1;
   }
-  if (mantissa_end != q && q - t > kMaxPlainExponentDigits) return false;
+  if (mantissa_end != q && q - t > kMaxPlainExponentDigits) return kNone;
   if (mantissa_end - p > kMaxDigits) {  // more bytes than digits can be kept: count them
     int significant = 0;
     for (const char* d = p; d < mantissa_end; ++d) {
       if (is_digit(*d) && (significant > 0 || *d != '0')) ++significant;
     }
-    if (significant > kMaxDigits) return false;
+    if (significant > kMaxDigits) return kNone;
   }
+  return {minus ? -v : v, q, true};
+}
+
+// A plain number lying whole in the buffer is converted in place. The conversion itself finds
+// the number's end; only what it took is checked afterwards. Returns false, touching nothing,
+// for anything else.
+bool scan_plain_number(ListRead& r) {
+  Unit& u = r.u;
+  PlainNumber number = parse_plain_number(u.buf + u.pos, u.buf + u.len);
+  if (!number.ok) return false;
   r.held = Held::number;
-  r.number = minus ? -v : v;
-  u.pos = static_cast<size_t>(q - u.buf);
+  r.number = number.value;
+  u.pos = static_cast<size_t>(number.next - u.buf);
+  return true;
+}
+
+// The common line of an export: real items only, all plain numbers on the current line, which
+// lies whole in the buffer, separated by blanks or tabs and at most one comma after a value.
+// Stores them and takes the line; returns false, touching nothing, for anything else, so that
+// the general statement starts from the same place.
+bool read_plain_line(Unit& u, std::initializer_list<ReadItem> items) {
+  constexpr size_t kMaxItems = 4;
+  if (items.size() > kMaxItems || u.pos >= u.len) return false;
+  const char* p = u.buf + u.pos;
+  const char* lf = static_cast<const char*>(std::memchr(p, '\n', u.len - u.pos));
+  if (lf == nullptr) return false;
+  double values[kMaxItems];
+  size_t k = 0;
+  for (const ReadItem& item : items) {
+    if (item.kind != ItemKind::real) return false;
+    while (*p == ' ' || *p == '\t') ++p;  // stops at the line feed at the latest
+    PlainNumber number = parse_plain_number(p, lf + 1);
+    if (!number.ok) return false;
+    values[k++] = number.value;
+    p = number.next;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == ',') ++p;
+  }
+  k = 0;
+  for (const ReadItem& item : items) *static_cast<double*>(item.target) = values[k++];
+  u.pos = static_cast<size_t>(lf + 1 - u.buf);
   return true;
 }
 
@@ -474,6 +513,10 @@ ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end
     }
   }
   if (u.at_end) return end_of_file(r, "read start");
+  if (read_plain_line(u, items)) {
+    end_statement();
+    return ReadOutcome::completed;
+  }
 
   for (const ReadItem& item : items) {
     if (r.end_seen) return end_of_file(r, "list in");
