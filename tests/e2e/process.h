@@ -28,8 +28,8 @@
 
 namespace convkit::testing {
 
-/// A fresh directory tree for one run: dir() is the program's working directory, and the
-/// caught streams live beside it, so that they never show among the files the program leaves.
+// A fresh directory tree for one run: dir() is the program's working directory, and the caught
+// streams live beside it, so that they never show among the files the program leaves.
 class Sandbox {
  public:
   Sandbox() {
@@ -104,6 +104,21 @@ inline int64_t file_size(const std::string& path) {
   return static_cast<int64_t>(st.st_size);
 }
 
+/// The offset of pid's first descriptor open on the file at path, or -1 when it has none.
+inline int64_t file_offset_in(pid_t pid, const std::string& path) {
+  std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(fds, ignored)) {
+    std::error_code bad;
+    if (std::filesystem::read_symlink(entry.path(), bad).string() != path || bad) continue;
+    std::string info =
+        get_file("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
+    if (info.compare(0, 4, "pos:") != 0) return -1;
+    return std::strtoll(info.c_str() + 4, nullptr, 10);
+  }
+  return -1;
+}
+
 /// The names in a directory, sorted.
 inline std::vector<std::string> list_dir(const std::string& path) {
   std::vector<std::string> names;
@@ -120,9 +135,9 @@ struct RunOptions {
   std::string streams_dir;  // where "stdout" and "stderr" are caught
   std::string tool_dir;     // put first in PATH
   double timeout_seconds = 10.0;
-  int signal = 0;               // sent once, as soon as ready() holds
-  std::function<bool()> ready;  // polled while the child runs
-  std::vector<int> ignored;     // signals ignored when the program starts
+  int signal = 0;                    // sent once, as soon as ready(pid) holds
+  std::function<bool(pid_t)> ready;  // polled with the child's id while it runs
+  std::vector<int> ignored;          // signals ignored when the program starts
 };
 
 struct RunResult {
@@ -131,18 +146,18 @@ struct RunResult {
   int term_signal = 0;
   bool timed_out = false;
   bool signal_sent = false;
-  double seconds = 0.0;               // from the fork to the end
+  double seconds = 0.0;                // from the fork to the end
   double seconds_after_signal = -1.0;  // from the signal to the end
-  long max_rss_kib = 0;               // peak resident memory, the child's tools included
-  std::string out;                    // standard output
-  std::string err;                    // standard error
+  long max_rss_kib = 0;                // peak resident memory, the child's tools included
+  std::string out;                     // standard output
+  std::string err;                     // standard error
 
   bool aborted() const { return !exited && !timed_out && term_signal == SIGABRT; }
 };
 
-/// Runs the program with no arguments in options.dir, with LC_ALL=C and PATH starting with
-/// options.tool_dir, standard input from /dev/null; kills it (and what it started) at the
-/// time limit.
+// The program gets LC_ALL=C, a PATH that starts with options.tool_dir and /dev/null as its
+// standard input; at the time limit it is killed with everything it started.
+/// Runs the program with no arguments in options.dir and tells how it ended.
 inline RunResult run_program(const RunOptions& options) {
   using Clock = std::chrono::steady_clock;
   // Everything the child needs is built before the fork: between fork and exec only plain
@@ -187,9 +202,8 @@ inline RunResult run_program(const RunOptions& options) {
   }
   setpgid(pid, pid);  // also from this side, so the group exists before any kill below
 
-  Clock::time_point deadline =
-      start + std::chrono::duration_cast<Clock::duration>(
-                  std::chrono::duration<double>(options.timeout_seconds));
+  Clock::time_point deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(options.timeout_seconds));
   Clock::time_point signalled_at;
   int status = 0;
   struct rusage usage;
@@ -199,7 +213,7 @@ inline RunResult run_program(const RunOptions& options) {
     if (done == pid) break;
     if (done < 0 && errno != EINTR) throw std::runtime_error("wait4 failed");
     Clock::time_point now = Clock::now();
-    if (options.signal != 0 && !result.signal_sent && options.ready && options.ready()) {
+    if (options.signal != 0 && !result.signal_sent && options.ready && options.ready(pid)) {
       kill(pid, options.signal);
       signalled_at = Clock::now();
       result.signal_sent = true;
@@ -215,6 +229,9 @@ inline RunResult run_program(const RunOptions& options) {
     usleep(250);
   }
   Clock::time_point end = Clock::now();
+  // A faulty run may leave a shell command going in the background, in the child's process
+  // group, which would write into the directory while the test removes it.
+  kill(-pid, SIGKILL);
 
   result.seconds = std::chrono::duration<double>(end - start).count();
   if (result.signal_sent) {
