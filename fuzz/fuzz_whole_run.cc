@@ -1,0 +1,337 @@
+// Fuzz target: whole runs of vantor, pressik and colbrand over any control file and export.
+//
+// The input is split into the control file and further named files (the export, "Header.txt",
+// an older output), written into a fresh directory; the chosen program's run order runs there
+// and its end is caught. Every run must end by the silent stop or the failure report, never by
+// a crash, a leak of a descriptor or a unit, or a file left half-written, and:
+// - a failed run has run no shell command, and its report has the report's form;
+// - a completed run has run exactly its commands, each made of whole shell words (a name from
+//   the control file can never become shell syntax);
+// - a completed vantor or pressik run leaves a ZEP file of 41 header records and data lines of
+//   43 characters; a completed colbrand run leaves point lines of 43 characters;
+// - every file that the run wrote ends with a complete record.
+//
+// The shell is never started: the process's system() is replaced here by one that records the
+// command and checks its words (and hands every other caller to the real one). Names from the
+// input could otherwise reach outside the directory, so inputs whose control file could name a
+// path with "/" or a name that starts with "." are skipped before anything is written.
+//
+// Input: byte 0 chooses the program (0 vantor, 1 pressik, 2 colbrand, by its value modulo 3);
+// then the control file's bytes; then any number of sections "\n=== NAME\n" followed by that
+// file's bytes (the line feed before "===" belongs to the separator, not to the file).
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "colbrand/run_colbrand.h"
+#include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
+#include "fuzz/harness.h"
+#include "pressik/run_pressik.h"
+#include "vantor/run_vantor.h"
+
+namespace convkit {
+namespace {
+
+constexpr std::string_view kSeparator = "\n=== ";
+constexpr size_t kMaxFiles = 6;
+constexpr size_t kMaxNameLength = 64;
+constexpr size_t kZepHeaderRecords = 41;
+constexpr size_t kPointLineLength = 43;
+
+bool g_in_run = false;
+std::vector<std::string> g_commands;
+
+bool plain_word_char(char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+  return c != '\0' && std::strchr("._+,:@%/=-", c) != nullptr;
+}
+
+// Splits a command into words the way the shell would, accepting only plain characters,
+// single-quoted parts, backslash escapes, single blanks between words and a lone ">". Returns
+// false for anything else: the shell could read it as more than words. Sets cut when the
+// command ends inside a quoted part (a name holding a zero byte cuts the command there; the
+// shell then rejects the line as a whole and runs nothing).
+bool shell_words(std::string_view command, std::vector<std::string>& words, bool& cut) {
+  words.clear();
+  cut = false;
+  size_t i = 0;
+  while (i < command.size()) {
+    if (command[i] == '>') {
+      words.emplace_back(">");
+      ++i;
+    } else {
+      std::string word;
+      bool any = false;
+      while (i < command.size() && command[i] != ' ') {
+        char c = command[i];
+        if (c == '\'') {
+          size_t close = command.find('\'', i + 1);
+          if (close == std::string_view::npos) {
+            cut = true;
+            return true;
+          }
+          word.append(command.substr(i + 1, close - i - 1));
+          i = close + 1;
+        } else if (c == '\\' && i + 1 < command.size()) {
+          word += command[i + 1];
+          i += 2;
+        } else if (plain_word_char(c)) {
+          word += c;
+          ++i;
+        } else {
+          return false;
+        }
+        any = true;
+      }
+      if (!any) return false;
+      words.push_back(word);
+    }
+    if (i < command.size()) {
+      if (command[i] != ' ' || i + 1 == command.size() || command[i + 1] == ' ') return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+bool name_is_safe(std::string_view name) {
+  if (name.empty() || name.size() > kMaxNameLength || name[0] == '.') return false;
+  for (char c : name) {
+    if (c == '/' || c == '\0' || c == '\n') return false;
+  }
+  return true;
+}
+
+bool word_char(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// A control file could name a path outside the directory only through a "/", or a hidden or
+// parent entry through a "." at the start of a name; a point inside a number or a name is kept.
+bool control_is_safe(std::string_view control) {
+  for (size_t i = 0; i < control.size(); ++i) {
+    if (control[i] == '/') return false;
+    if (control[i] == '.' && (i == 0 || !word_char(control[i - 1]))) return false;
+  }
+  return true;
+}
+
+struct Bundle {
+  int program = 0;
+  std::string control;
+  std::vector<std::pair<std::string, std::string>> files;
+};
+
+bool split_input(const uint8_t* data, size_t size, Bundle& bundle) {
+  if (size == 0) return false;
+  bundle.program = data[0] % 3;
+  std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  size_t at = rest.find(kSeparator);
+  bundle.control = std::string(rest.substr(0, at));
+  while (at != std::string_view::npos) {
+    size_t name_start = at + kSeparator.size();
+    size_t name_end = rest.find('\n', name_start);
+    if (name_end == std::string_view::npos) return false;
+    std::string_view name = rest.substr(name_start, name_end - name_start);
+    at = rest.find(kSeparator, name_end);
+    std::string_view content =
+        rest.substr(name_end + 1, at == std::string_view::npos ? at : at - name_end - 1);
+    if (!name_is_safe(name) || bundle.files.size() == kMaxFiles) return false;
+    bundle.files.emplace_back(std::string(name), std::string(content));
+  }
+  return true;
+}
+
+const char* const kControlNames[] = {"vantor.inp", "pressik.inp", "colbrand.inp"};
+
+std::map<std::string, std::string> directory_files(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* entry = readdir(d)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      std::string bytes;
+      if (!fuzz_read_file(dir + "/" + name, bytes)) fuzz_fail("a file left unreadable", name);
+      files[name] = bytes;
+    }
+    closedir(d);
+  }
+  return files;
+}
+
+// The directory entry a command's word names: "./" may stand before a name that begins with
+// "-", so that no tool reads it as an option.
+std::string entry_of(const std::string& word) {
+  return word.rfind("./", 0) == 0 ? word.substr(2) : word;
+}
+
+std::vector<std::string_view> lines_of(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string_view::npos) end = bytes.size();
+    lines.push_back(bytes.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
+}
+
+void check_point_lines(const std::vector<std::string_view>& lines, size_t first,
+                       const std::string& name) {
+  for (size_t i = first; i < lines.size(); ++i) {
+    FUZZ_CHECK(lines[i].size() == kPointLineLength,
+               "a point line of " + std::to_string(lines[i].size()) + " characters in " + name,
+               lines[i]);
+  }
+}
+
+void check_completed_zep(const std::map<std::string, std::string>& after) {
+  FUZZ_CHECK(g_commands.size() == 1, "a completed run ran other than one command");
+  std::vector<std::string> words;
+  bool cut = false;
+  FUZZ_CHECK(shell_words(g_commands[0], words, cut), "a command that is not plain words",
+             g_commands[0]);
+  if (cut) return;
+  FUZZ_CHECK(words.size() == 2 && words[0] == "unix2dos", "not the line-end command",
+             g_commands[0]);
+  auto output = after.find(entry_of(words[1]));
+  FUZZ_CHECK(output != after.end(), "the converted file is missing", words[1]);
+  std::vector<std::string_view> lines = lines_of(output->second);
+  FUZZ_CHECK(lines.size() >= kZepHeaderRecords, "a ZEP file without its header block",
+             output->second);
+  check_point_lines(lines, kZepHeaderRecords, words[1]);
+}
+
+void check_completed_colbrand(const std::map<std::string, std::string>& after) {
+  FUZZ_CHECK(g_commands.size() == 3, "a completed run ran other than three commands");
+  std::vector<std::string> move, join, remove;
+  bool cut_move = false, cut_join = false, cut_remove = false;
+  FUZZ_CHECK(shell_words(g_commands[0], move, cut_move), "a command that is not plain words",
+             g_commands[0]);
+  FUZZ_CHECK(shell_words(g_commands[1], join, cut_join), "a command that is not plain words",
+             g_commands[1]);
+  FUZZ_CHECK(shell_words(g_commands[2], remove, cut_remove), "a command that is not plain words",
+             g_commands[2]);
+  FUZZ_CHECK(!cut_remove && remove.size() == 3 && remove[0] == "rm" && remove[1] == "-f",
+             "not the scratch removal", g_commands[2]);
+  const std::string& scratch = remove[2];
+  if (cut_move || cut_join) return;
+  FUZZ_CHECK(move.size() == 3 && move[0] == "mv" && move[2] == scratch, "not the move aside",
+             g_commands[0]);
+  FUZZ_CHECK(join.size() == 5 && join[0] == "cat" && join[1] == "Header.txt" &&
+                 join[2] == scratch && join[3] == ">" && join[4] == move[1],
+             "not the join", g_commands[1]);
+  auto output = after.find(entry_of(move[1]));
+  FUZZ_CHECK(output != after.end(), "the converted file is missing", move[1]);
+  check_point_lines(lines_of(output->second), 0, move[1]);
+}
+
+void run_program(int program) {
+  switch (program) {
+    case 0:
+      run_vantor();
+    case 1:
+      run_pressik();
+    default:
+      run_colbrand();
+  }
+}
+
+}  // namespace
+}  // namespace convkit
+
+// The shell is never started during a run: the command is recorded for the checks above.
+extern "C" int system(const char* command) {
+  if (convkit::g_in_run) {
+    if (command == nullptr) return 1;
+    convkit::g_commands.emplace_back(command);
+    return 0;
+  }
+  using SystemFunction = int (*)(const char*);
+  static SystemFunction real = reinterpret_cast<SystemFunction>(dlsym(RTLD_NEXT, "system"));
+  return real != nullptr ? real(command) : -1;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace convkit;
+  static bool started = false;
+  static std::string home;  // the fuzzer reads its corpus relative to it
+  if (!started) {
+    char* cwd = getcwd(nullptr, 0);
+    if (cwd == nullptr) fuzz_fail("no working directory");
+    home = cwd;
+    std::free(cwd);
+    watch_run_ends(true);
+    fuzz_silence_stdout();
+    connect_standard_units();
+    started = true;
+  }
+  Bundle bundle;
+  if (!split_input(data, size, bundle) || !control_is_safe(bundle.control)) return 0;
+  const std::string control_name = kControlNames[bundle.program];
+  for (const auto& file : bundle.files) {
+    if (file.first == control_name) return 0;  // it would replace the checked control file
+  }
+
+  const std::string dir = fuzz_scratch_dir() + "/run";
+  fuzz_remove_tree(dir);
+  if (mkdir(dir.c_str(), 0755) != 0) fuzz_fail("cannot make the run directory", dir);
+  std::map<std::string, std::string> before;
+  before[control_name] = bundle.control;
+  for (const auto& file : bundle.files) before[file.first] = file.second;
+  for (const auto& [name, bytes] : before) fuzz_write_file(dir + "/" + name, bytes);
+
+  const int fds = fuzz_open_fd_count();
+  if (chdir(dir.c_str()) != 0) fuzz_fail("cannot enter the run directory", dir);
+  g_commands.clear();
+  g_in_run = true;
+  RunEnded ended{false, "not ended"};
+  try {
+    run_program(bundle.program);
+  } catch (const RunEnded& e) {
+    ended = e;
+  }
+  g_in_run = false;
+  if (chdir(home.c_str()) != 0) fuzz_fail("cannot leave the run directory", home);
+
+  FUZZ_CHECK(ended.report != "not ended", "a run order returned");
+  FUZZ_CHECK(fuzz_open_fd_count() == fds, "a run left a file descriptor open");
+  for (int n = 1; n < kUnitCount; ++n) {
+    if (n != kErrorUnit && n != kInputUnit && n != kConsoleUnit) {
+      FUZZ_CHECK(unit(n).fd < 0, "a unit is left connected after the run ended");
+    }
+  }
+  const std::map<std::string, std::string> after = directory_files(dir);
+  for (const auto& [name, bytes] : after) {
+    auto old = before.find(name);
+    if (old != before.end() && old->second == bytes) continue;
+    FUZZ_CHECK(bytes.empty() || bytes.back() == '\n', "a file left with a partial record", name);
+  }
+  if (ended.failed) {
+    FUZZ_CHECK(fuzz_report_has_shape(ended.report), "a failure report of another form",
+               ended.report);
+    FUZZ_CHECK(g_commands.empty(), "a failed run ran a shell command",
+               g_commands.empty() ? std::string() : g_commands[0]);
+  } else {
+    FUZZ_CHECK(ended.report.empty(), "a stop with a message", ended.report);
+    if (bundle.program == 2) {
+      check_completed_colbrand(after);
+    } else {
+      check_completed_zep(after);
+    }
+  }
+  fuzz_remove_tree(dir);
+  return 0;
+}

@@ -1,0 +1,51 @@
+// What the fuzz targets share: checks that end the process with a message (so that the fuzzer
+// and the corpus replay both see a crash), one scratch directory per process, whole-file writes
+// and reads, and the shape of the failure report.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace convkit {
+
+/// Writes what went wrong and the detail (shown with escapes) to standard error, then aborts.
+[[noreturn]] void fuzz_fail(std::string_view what, std::string_view detail = {});
+
+}  // namespace convkit
+
+/// fuzz_fail(...) unless ok. A macro, so that the message is built only when a check fails: the
+/// checks run millions of times a minute.
+#define FUZZ_CHECK(ok, ...)                       \
+  do {                                            \
+    if (!(ok)) ::convkit::fuzz_fail(__VA_ARGS__); \
+  } while (false)
+
+namespace convkit {
+
+/// The bytes as a C-like literal ("a\r\n\x01"), for messages.
+std::string fuzz_escaped(std::string_view bytes);
+
+/// A directory of this process's own, made on first use and removed with its content at exit.
+const std::string& fuzz_scratch_dir();
+
+/// Creates or replaces the file at path with exactly bytes.
+void fuzz_write_file(const std::string& path, std::string_view bytes);
+
+/// The whole content of the file at path; false when it cannot be read.
+bool fuzz_read_file(const std::string& path, std::string& bytes);
+
+/// Removes path and, for a directory, everything below it; symbolic links are not followed.
+void fuzz_remove_tree(const std::string& path);
+
+/// How many file descriptors the process holds open.
+int fuzz_open_fd_count();
+
+/// Whether report has the form of a failure report: "<context>: <message>", "apparent state:
+/// ...", an optional "last format: ...", and "lately ... IO", each ended by a line feed.
+bool fuzz_report_has_shape(std::string_view report);
+
+/// Sends standard output to /dev/null, so that the console lines of millions of runs do not
+/// flood the terminal or the test log.
+void fuzz_silence_stdout();
+
+}  // namespace convkit
