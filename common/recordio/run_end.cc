@@ -174,6 +174,7 @@ void fail_run(std::string_view context, const Failure& failure) {
     connect_standard_units();
     throw RunEnded{true, report};
   }
+  std::signal(SIGPIPE, SIG_IGN);  // the report and the cut come whoever reads standard error
   write_all(STDERR_FILENO, report.data(), report.size());
   close_all_units();
   abort_by_default();
@@ -197,6 +198,7 @@ void stop_run(std::string_view message) {
 
 void act_on_signal() {
   int sig = g_pending_signal;
+  std::signal(SIGPIPE, SIG_IGN);
   const char* text = signal_text(sig);
   write_all(STDERR_FILENO, text, std::strlen(text));
   if (sig == SIGQUIT) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -279,6 +280,8 @@ void close_all_units() {
   bool watched = run_ends_watched();
   if (done && !watched) return;
   done = true;
+  // A console whose reader has gone must not end the process before the files are cut.
+  std::signal(SIGPIPE, SIG_IGN);
   g_closing_all = true;
   statement_state().in_progress = false;
   for (int n = 0; n < kUnitCount; ++n) close_quietly(g_units[n]);

@@ -556,6 +556,35 @@ TEST_P(TwoPassSignalTest, InterruptInTheFirstPassLeavesNoOutput) {
 
 constexpr std::string_view kSmallExport = "hdr\r\nnumber\r\n1.0 2.0 3.0\r\n4.0 5.0 6.0\r\n";
 
+// A console whose reader has gone (the program piped into a command that has ended) must not
+// keep a run from cutting its output: vantor completes; pressik and colbrand fail in their
+// conversion pass (pressik on a CR LF record of two numbers, colbrand of one) and still leave the
+// output cut after the lines they wrote, with no byte of the older, longer file behind them.
+TEST_P(FaultTest, ConsoleReaderGoneStillLeavesTheOutputCut) {
+  const ProgramCase& p = program();
+  const bool completes = p.name == std::string("vantor");
+  put(p.control, control_text(p, "in.txt", "out.txt"));
+  put("in.txt", completes ? std::string(kSmallExport)
+                          : std::string("hdr\r\nnumber\r\n1.0 2.0 3.0\r\n") +
+                                (p.zep ? "4.0 5.0\r\n" : "4.0\r\n") + "5.0 6.0 7.0\r\n");
+  put("out.txt", std::string(100000, '#'));
+  RunOptions o = options(5.0);
+  o.console_reader_gone = true;
+  RunResult r = run_program(o);
+  const std::string out = get("out.txt");
+  EXPECT_EQ(out.find('#'), std::string::npos) << "the older output survives";
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out.back(), '\n');
+  if (completes) {
+    EXPECT_TRUE(r.exited && r.exit_status == 0) << "signal " << r.term_signal;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), kZepHeaderLines + 2);
+  } else {
+    EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " signal " << r.term_signal;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "invalid number: incomprehensible list input");
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), (p.zep ? kZepHeaderLines : 0) + 1);
+  }
+}
+
 TEST_P(FaultTest, OutputOnAFullDeviceFailsAndAborts) {
   const ProgramCase& p = program();
   // A free-form name ends at a slash, so it is quoted, and the cut takes its last character.

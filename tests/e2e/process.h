@@ -138,6 +138,7 @@ struct RunOptions {
   int signal = 0;                    // sent once, as soon as ready(pid) holds
   std::function<bool(pid_t)> ready;  // polled with the child's id while it runs
   std::vector<int> ignored;          // signals ignored when the program starts
+  bool console_reader_gone = false;  // standard output is a pipe whose reader has closed it
 };
 
 struct RunResult {
@@ -173,6 +174,9 @@ inline RunResult run_program(const RunOptions& options) {
   std::string program = options.program;
   std::vector<char*> argv = {program.data(), nullptr};
 
+  int gone[2] = {-1, -1};
+  if (options.console_reader_gone && pipe(gone) != 0) throw std::runtime_error("pipe failed");
+
   RunResult result;
   Clock::time_point start = Clock::now();
   pid_t pid = fork();
@@ -194,13 +198,17 @@ inline RunResult run_program(const RunOptions& options) {
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0) _exit(126);
     dup2(in, 0);
-    dup2(out, 1);
+    dup2(options.console_reader_gone ? gone[1] : out, 1);
     dup2(err, 2);
     for (int fd = 3; fd < 1024; ++fd) close(fd);
     execve(argv[0], argv.data(), env.data());
     _exit(127);
   }
   setpgid(pid, pid);  // also from this side, so the group exists before any kill below
+  if (options.console_reader_gone) {
+    close(gone[0]);
+    close(gone[1]);
+  }
 
   Clock::time_point deadline = start + std::chrono::duration_cast<Clock::duration>(
                                            std::chrono::duration<double>(options.timeout_seconds));
