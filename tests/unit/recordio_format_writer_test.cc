@@ -18,7 +18,6 @@ namespace {
 
 using std::string_literals::operator""s;
 using testing::read_file;
-using testing::ScratchDir;
 
 // ---- parse_format ------------------------------------------------------------------------
 
@@ -128,26 +127,9 @@ TEST(ParseFormat, NestingBound) {
 
 // ---- write_formatted ---------------------------------------------------------------------
 
-constexpr int kOut = 25;
-
-class FormattedWriteTest : public ::testing::Test {
+class FormattedWriteTest : public testing::WrittenFileTest {
  protected:
-  void SetUp() override {
-    connect_standard_units();
-    watch_run_ends(true);
-    open_unit(kOut, "out.txt", 7);
-    rewind_unit(kOut);
-  }
-  void TearDown() override {
-    close_unit(kOut);
-    watch_run_ends(false);
-  }
-  // Closes the unit and returns the file's bytes.
-  std::string written() {
-    close_unit(kOut);
-    return read_file("out.txt");
-  }
-  ScratchDir dir_;
+  FormattedWriteTest() : WrittenFileTest("out.txt") {}
 };
 
 TEST_F(FormattedWriteTest, WholeRecords) {

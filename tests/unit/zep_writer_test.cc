@@ -13,27 +13,10 @@ namespace convkit {
 namespace {
 
 using testing::read_file;
-using testing::ScratchDir;
 
-constexpr int kOut = 25;
-
-class ZepWriterTest : public ::testing::Test {
+class ZepWriterTest : public testing::WrittenFileTest {
  protected:
-  void SetUp() override {
-    connect_standard_units();
-    watch_run_ends(true);
-    open_unit(kOut, "trace.zep", 9);
-    rewind_unit(kOut);
-  }
-  void TearDown() override {
-    close_unit(kOut);
-    watch_run_ends(false);
-  }
-  std::string written() {
-    close_unit(kOut);
-    return read_file("trace.zep");
-  }
-  ScratchDir dir_;
+  ZepWriterTest() : WrittenFileTest("trace.zep") {}
 };
 
 const char* const kWorkedHeader[41] = {
