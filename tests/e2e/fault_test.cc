@@ -347,6 +347,19 @@ std::string judge_end(const RunResult& r, bool allow_tool_chatter) {
   return wrong.empty() ? wrong : wrong + "\n--- standard error:\n" + r.err;
 }
 
+// How a run that should have exited ended instead, for a failing assertion's message.
+std::string how_it_ended(const RunResult& r) {
+  return "signal " + std::to_string(r.term_signal) + (r.timed_out ? " (time limit)" : "");
+}
+
+// The peak resident memory stays under the limit (not judged under the sanitizers, whose memory
+// is not the program's own).
+void expect_little_memory(const RunResult& r) {
+  if (!kSanitized) {
+    EXPECT_LT(r.max_rss_kib, kMemoryLimitKib);
+  }
+}
+
 // ---- The fixture -------------------------------------------------------------------------------
 
 class FaultTest : public ::testing::TestWithParam<ProgramCase> {
@@ -411,9 +424,7 @@ TEST_P(FaultTest, ConvertsExactlyOneMillionOfMoreDataLines) {
   uint64_t export_hash = write_million_export(box_.path("big.txt"));
 
   RunResult r = run(60.0);
-  ASSERT_TRUE(r.exited) << "signal " << r.term_signal << (r.timed_out ? " (time limit)" : "")
-                        << "\n"
-                        << r.err;
+  ASSERT_TRUE(r.exited) << how_it_ended(r) << "\n" << r.err;
   EXPECT_EQ(r.exit_status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find(found_line("1000000")), std::string::npos) << r.out;
@@ -475,7 +486,7 @@ class SignalTest : public FaultTest {
   void expect_stopped_cleanly(const RunResult& r, const char* report) {
     const ProgramCase& p = program();
     ASSERT_TRUE(r.signal_sent) << "the run ended before its output grew: " << r.out << r.err;
-    ASSERT_TRUE(r.exited) << "signal " << r.term_signal << (r.timed_out ? " (time limit)" : "");
+    ASSERT_TRUE(r.exited) << how_it_ended(r);
     EXPECT_EQ(r.exit_status, 1);
     EXPECT_EQ(r.err, report);
     EXPECT_LT(r.seconds_after_signal, 1.0) << "the run went on after the signal";
@@ -543,7 +554,7 @@ TEST_P(TwoPassSignalTest, InterruptInTheFirstPassLeavesNoOutput) {
   RunResult r = run_program(o);
 
   ASSERT_TRUE(r.signal_sent) << "the first pass ended unseen: " << r.out << r.err;
-  ASSERT_TRUE(r.exited) << "signal " << r.term_signal << (r.timed_out ? " (time limit)" : "");
+  ASSERT_TRUE(r.exited) << how_it_ended(r);
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_EQ(r.err, "Interrupt\n");
   EXPECT_LT(r.seconds_after_signal, 1.0) << "the run went on after the signal";
@@ -831,9 +842,7 @@ TEST_P(FaultTest, HeaderLineOf200MiBInLittleMemory) {
   write_huge_line(box_.path("big.txt"), "", kTail);
   RunResult r = run(60.0);
 
-  ASSERT_TRUE(r.exited) << "signal " << r.term_signal << (r.timed_out ? " (time limit)" : "")
-                        << "\n"
-                        << r.err;
+  ASSERT_TRUE(r.exited) << how_it_ended(r) << "\n" << r.err;
   EXPECT_EQ(r.exit_status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find(found_line("2")), std::string::npos) << r.out;
@@ -841,9 +850,7 @@ TEST_P(FaultTest, HeaderLineOf200MiBInLittleMemory) {
     EXPECT_NE(r.out.find("\n Header length = 2\n"), std::string::npos) << r.out;
   }
   EXPECT_EQ(file_size(box_.path("big.txt")), kHugeLineBytes + static_cast<int64_t>(kTail.size()));
-  if (!kSanitized) {
-    EXPECT_LT(r.max_rss_kib, kMemoryLimitKib);
-  }
+  expect_little_memory(r);
   RecordProperty("max_rss_kib", static_cast<int>(r.max_rss_kib));
 }
 
@@ -854,15 +861,11 @@ TEST_P(FaultTest, HeadingItemOf200MiBInLittleMemory) {
   write_huge_line(box_.path("big.txt"), "hdr\r\nnumber", "\r\n1.0 2.0 3.0\r\n");
   RunResult r = run(60.0);
 
-  ASSERT_TRUE(r.exited) << "signal " << r.term_signal << (r.timed_out ? " (time limit)" : "")
-                        << "\n"
-                        << r.err;
+  ASSERT_TRUE(r.exited) << how_it_ended(r) << "\n" << r.err;
   EXPECT_EQ(r.exit_status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find(found_line("1")), std::string::npos) << r.out;
-  if (!kSanitized) {
-    EXPECT_LT(r.max_rss_kib, kMemoryLimitKib);
-  }
+  expect_little_memory(r);
 }
 
 // Without a heading or a line end, the first read takes the line's item and meets the end of
@@ -880,9 +883,7 @@ TEST_P(FaultTest, HeaderLineOf200MiBWithoutHeadingFailsInLittleMemory) {
             "apparent state: unit 2 named big.txt\n"
             "last format: list io\n"
             "lately reading sequential formatted external IO\n");
-  if (!kSanitized) {
-    EXPECT_LT(r.max_rss_kib, kMemoryLimitKib);
-  }
+  expect_little_memory(r);
 }
 
 INSTANTIATE_TEST_SUITE_P(e2e, FaultTest, ::testing::Values(kVantor, kPressik, kColbrand),
