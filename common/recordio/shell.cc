@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
@@ -19,7 +20,7 @@ bool plain_name_char(char c) {
 
 }  // namespace
 
-int run_shell(const char* command, size_t length) {
+int run_shell(const char* command, size_t length, NotedSignal noted) {
   const void* zero = std::memchr(command, '\0', length);
   if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - command);
   char* line = static_cast<char*>(std::malloc(length + 1));
@@ -32,11 +33,13 @@ int run_shell(const char* command, size_t length) {
   line[length] = '\0';
   int status = std::system(line);
   std::free(line);
-  poll_signals();
+  if (noted == NotedSignal::report) poll_signals();
   return status;
 }
 
 std::string shell_word(std::string_view name) {
+  // The word must name the file the run opened, not the text it was cut from.
+  name = opened_name(name);
   // A name that begins with a dash would be read as an option by the tool it is given to.
   std::string word = name.substr(0, 1) == "-" ? "./" : "";
   bool plain = !name.empty();

@@ -6,13 +6,20 @@
 
 namespace convkit {
 
-/// Runs the first length characters of command (cut at a zero byte) through /bin/sh and waits;
-/// returns the status, which no caller needs. Exits with status 3 after "malloc(N) failure in
-/// run_shell" when the command's memory cannot be had.
-int run_shell(const char* command, size_t length);
+/// What run_shell does with a signal noted while the command ran.
+enum class NotedSignal {
+  report,  // its report comes as soon as the command has finished
+  hold,    // it waits for the caller's next safe point (a series of commands that must all run)
+};
 
-/// name as one word of a shell command: unchanged when made only of A-Z a-z 0-9 . _ + , : @ %
-/// / = -, otherwise single-quoted with each ' written as '\''; "./" before a leading dash.
+/// Runs the first length characters of command (cut at a zero byte) through /bin/sh and waits;
+/// returns the wait status (0: the command succeeded). Exits with status 3 after "malloc(N)
+/// failure in run_shell" when the command's memory cannot be had.
+int run_shell(const char* command, size_t length, NotedSignal noted = NotedSignal::report);
+
+/// The file name as one word of a shell command, made from the name an open of it reaches
+/// (opened_name): unchanged when made only of A-Z a-z 0-9 . _ + , : @ % / = -, otherwise
+/// single-quoted with each ' written as '\''; "./" before a leading dash.
 std::string shell_word(std::string_view name);
 
 }  // namespace convkit

@@ -227,6 +227,18 @@ void open_unit(int n, const char* name, int name_length) {
   state.opening_name.clear();
 }
 
+std::string_view opened_name(std::string_view name) {
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return name.substr(0, name.find('\0'));
+}
+
+bool unit_is_file(int n, std::string_view path) {
+  const Unit& u = g_units[n];
+  struct stat st;
+  return u.fd >= 0 && u.regular && stat(std::string(path).c_str(), &st) == 0 &&
+         st.st_dev == u.dev && st.st_ino == u.ino;
+}
+
 void rewind_unit(int n) {
   Unit& u = g_units[n];
   if (u.fd < 0 || u.direction == Direction::rewound_after_writing) return;

@@ -64,6 +64,13 @@ void connect_standard_units();
 /// mode opens the file.
 void open_unit(int n, const char* name, int name_length);
 
+/// The name an open of name reaches: trailing blanks removed, then ended at a zero byte (the
+/// system reads a file name up to its first zero byte).
+std::string_view opened_name(std::string_view name);
+
+/// Whether unit n is connected to the regular file that path reaches.
+bool unit_is_file(int n, std::string_view path);
+
 /// Repositions unit n at its first byte; a unit that was written is cut first. Ends the run with
 /// "rewind" on a terminal.
 void rewind_unit(int n);

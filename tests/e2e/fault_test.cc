@@ -886,6 +886,124 @@ TEST_P(FaultTest, HeaderLineOf200MiBWithoutHeadingFailsInLittleMemory) {
   expect_little_memory(r);
 }
 
+// ---- colbrand's finishing commands -------------------------------------------------------------
+
+// Each command runs only when the one before it did its work; a failure keeps the points and
+// says where they are. Tools that fail on purpose stand in for a full disk or a folder the user
+// cannot write, which root does not meet.
+struct FinishingCase {
+  const char* title;
+  const char* output_line;                                 // the output's name line of colbrand.inp
+  std::vector<std::pair<const char*, const char*>> tools;  // stand-ins first on PATH
+  bool guarded;                   // every tool only notes that it was started
+  const char* first_report_line;  // "" for a completed run
+  const char* points_in;          // where the point lines end up ("" for none)
+  bool with_header;               // ... behind the header text
+  int exit_status;                // for a run that ends by exit
+};
+
+const char* const kSignalDuringMove =
+    "#!/bin/sh\np=$PPID\nwhile [ \"$(cat /proc/$p/comm)\" != colbrand ]; do\n"
+    "  p=$(cut -d' ' -f4 /proc/$p/stat)\ndone\nkill -TERM $p\nexec /bin/mv \"$@\"\n";
+
+const FinishingCase kFinishingCases[] = {
+    {"mv fails: the points stay in the output",
+     "out.txt",
+     {{"mv", "#!/bin/sh\nexit 1\n"}},
+     false,
+     "mv: the output was not moved aside; its point lines are in out.txt",
+     "out.txt",
+     false,
+     0},
+    {"cat leaves the output short: the scratch file is kept",
+     "out.txt",
+     {{"cat", "#!/bin/sh\nhead -c 10 \"$1\"\n"}},
+     false,
+     "cat: the output is incomplete; its point lines are kept in ",
+     "colbrand.",
+     false,
+     0},
+    {"a signal while the commands run waits for the last of them",
+     "out.txt",
+     {{"mv", kSignalDuringMove}},
+     false,
+     "",
+     "out.txt",
+     true,
+     1},
+    {"a device as output runs no command", "/dev/null", {}, true, "", "", false, 0},
+    {"a pipe as output runs no command", "fifo", {}, true, "", "", false, 0},
+    {"a link as output: the file it points to", "link", {}, false, "", "real/out.txt", true, 0},
+};
+
+TEST(ColbrandFinishing, FailedCommandsKeepThePointsAndSaySo) {
+  const std::string kPoints =
+      " 0.100000E+01  -0.200000E+01   0.000000E+00\n"
+      " 0.400000E+01  -0.500000E+01   0.100000E-02\n";
+  for (const FinishingCase& c : kFinishingCases) {
+    SCOPED_TRACE(c.title);
+    Sandbox box;
+    put_file(box.path("colbrand.inp"), control_text(kColbrand, "in.txt", c.output_line));
+    put_file(box.path("in.txt"), kSmallExport);
+    put_file(box.path("Header.txt"), kHeaderText);
+    mkfifo(box.path("fifo").c_str(), 0644);
+    mkdir(box.path("real").c_str(), 0755);
+    put_file(box.path("real/out.txt"), "an older file\n");
+    ASSERT_EQ(symlink("real/out.txt", box.path("link").c_str()), 0);
+    RunOptions o;
+    o.program = kColbrand.binary;
+    o.dir = box.dir();
+    o.streams_dir = box.root();
+    o.tool_dir = box.root() + "/bin";
+    o.timeout_seconds = 10.0 * kSlowdown;
+    mkdir(o.tool_dir.c_str(), 0755);
+    std::vector<std::pair<const char*, const char*>> tools = c.tools;
+    if (c.guarded) {
+      for (const char* tool : {"mv", "cat", "rm"}) {
+        tools.emplace_back(tool, "#!/bin/sh\necho \"$0\" >>../tool-log\n");
+      }
+    }
+    for (const auto& [tool, script] : tools) {
+      put_file(o.tool_dir + "/" + tool, script);
+      chmod((o.tool_dir + "/" + tool).c_str(), 0755);
+    }
+    RunResult r = run_program(o);
+
+    const bool fails = *c.first_report_line != '\0';
+    if (fails) {
+      EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " signal " << r.term_signal;
+      EXPECT_TRUE(starts_with(r.err, c.first_report_line)) << r.err;
+    } else {
+      EXPECT_TRUE(r.exited && r.exit_status == c.exit_status) << r.err;
+      EXPECT_EQ(r.err, c.exit_status == 1 ? "Killed\n" : "");
+      for (const std::string& name : list_dir(box.dir())) {
+        EXPECT_TRUE(name == "colbrand.inp" || !starts_with(name, "colbrand.")) << "left: " << name;
+      }
+    }
+    EXPECT_EQ(get_file(box.root() + "/tool-log"), "");
+    std::string holder = c.points_in;
+    if (holder == "colbrand.") {  // the scratch file, named in the report
+      std::vector<std::string> names = list_dir(box.dir());
+      auto scratch = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+        return n != "colbrand.inp" && starts_with(n, "colbrand.");
+      });
+      ASSERT_NE(scratch, names.end()) << "the scratch file is gone";
+      EXPECT_NE(r.err.find("kept in " + *scratch + "\napparent state: unit 3 named " + *scratch),
+                std::string::npos)
+          << r.err;
+      holder = *scratch;
+    }
+    if (!holder.empty()) {
+      EXPECT_EQ(get_file(box.path(holder)),
+                std::string(c.with_header ? kHeaderText : "") + kPoints);
+    }
+    struct stat st;
+    EXPECT_TRUE(lstat(box.path("fifo").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(lstat(box.path("link").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_TRUE(stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(e2e, FaultTest, ::testing::Values(kVantor, kPressik, kColbrand),
                          program_name);
 INSTANTIATE_TEST_SUITE_P(e2e, SignalTest, ::testing::Values(kVantor, kPressik, kColbrand),
