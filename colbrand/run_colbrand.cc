@@ -15,7 +15,8 @@
 #include <cstdint>
 #include <string>
 
-#include "common/recordio/cut_name.h"
+#include "common/convert/cut_name.h"
+#include "common/convert/export_header.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
@@ -28,10 +29,7 @@
 namespace convkit {
 namespace {
 
-constexpr int kControlUnit = 1;
-constexpr int kExportUnit = 2;
 constexpr int kOutputUnit = 3;
-constexpr int32_t kMaxPoints = 1000000;
 constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
 constexpr const char* kHeaderFile = "Header.txt";
 
@@ -48,13 +46,10 @@ struct ColbrandRun {
 // The characters of a name that exist: a cut below 1 is no name.
 size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
 
-// A name record: the whole line, cut. The cut is kept as it is for the console; only the copy
-// and the open, which form an index, take a cut below 1 as no name.
+// A name record: the whole line, cut. The console shows the cut as it is.
 int32_t read_name(ColbrandRun& run, char* name) {
   read_text_line(kControlUnit, run.line);
-  int32_t length = cut_name(run.line);
-  text_assign(name, kLineLength, run.line, static_cast<int>(used_length(length)));
-  return length;
+  return take_name(run.line, name);
 }
 
 void read_control_file(ColbrandRun& run) {
@@ -89,14 +84,6 @@ void open_files(const ColbrandRun& run) {
     fail_run("open", Failure::text("file is the header file Header.txt"));
   }
   rewind_unit(kOutputUnit);
-}
-
-// Reads records up to and including the column heading.
-void skip_header(ColbrandRun& run) {
-  text_assign(run.line, 6, "argh00", 6);
-  while (!text_equal(run.line, 6, "number", 6)) {
-    read_free(kExportUnit, {text_item(run.line, kLineLength)}, false);
-  }
 }
 
 // An existing output is emptied only once this run has something to put there - its first point
@@ -167,7 +154,7 @@ void run_colbrand() {
   read_control_file(run);
   write_console_head(run);
   open_files(run);
-  skip_header(run);
+  skip_to_column_heading(run.line);
   run.npts = convert_points(run);
   write_list({list_text("Found "), list_int(run.npts), list_text(" points")});
   close_unit(kExportUnit);

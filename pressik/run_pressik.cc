@@ -4,12 +4,11 @@
 // summary with the potential range in place of the header length.
 #include "pressik/run_pressik.h"
 
-#include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
-#include "vantor/zep_run.h"
+#include "common/zeprun/zep_run.h"
 
 namespace convkit {
 namespace {
@@ -19,7 +18,7 @@ void skip_header(ZepRun& run) {
   bool found = false;
   while (!found) {
     read_free(kExportUnit, {text_item(run.line, kLineLength)}, false);
-    if (text_equal(run.line, 6, "number", 6)) found = true;
+    if (is_column_heading(run.line)) found = true;
   }
 }
 

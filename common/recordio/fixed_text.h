@@ -6,6 +6,9 @@
 
 namespace convkit {
 
+/// The length of the text buffers that control lines and export header items are read into.
+inline constexpr int kLineLength = 72;
+
 /// target (length target_length) receives source: cut, or filled with blanks. May overlap.
 void text_assign(char* target, int target_length, const char* source, int source_length);
 

@@ -30,7 +30,6 @@ namespace {
 constexpr int kMaxDigits = 40;              // significant digits a number keeps
 constexpr int64_t kMaxExponent = 99999999;  // the largest exponent a number may write
 constexpr int kMaxPlainExponentDigits = 8;  // so that a plain exponent never exceeds the above
-constexpr int kLineWidth = 72;              // the width of the fixed-width line read
 // A repeat count only needs to outlast the items of one statement.
 constexpr uint64_t kCountCeiling = uint64_t{1} << 62;
 
@@ -556,9 +555,9 @@ void read_text_line(int n, char* target72) {
   begin_reading(u, "read start");
   if (u.at_end) fail_run("read start", Failure::end_of_file());
   int filled = 0;
-  while (filled < kLineWidth) {
+  while (filled < kLineLength) {
     if (u.pos < u.len) {
-      size_t want = static_cast<size_t>(kLineWidth - filled);
+      size_t want = static_cast<size_t>(kLineLength - filled);
       size_t available = u.len - u.pos;
       size_t n_bytes = available < want ? available : want;
       const char* p = u.buf + u.pos;
@@ -569,7 +568,7 @@ void read_text_line(int n, char* target72) {
         std::memcpy(target72 + filled, p, part);
         u.pos += part;
         std::memset(target72 + filled + part, ' ', want - part);
-        filled = kLineWidth;
+        filled = kLineLength;
         break;
       }
       std::memcpy(target72 + filled, p, n_bytes);

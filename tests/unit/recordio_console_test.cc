@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 
-#include "common/recordio/cut_name.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/shell.h"
 #include "scratch_dir.h"
@@ -98,29 +97,6 @@ TEST(RunShell, PassesExactlyTheGivenLengthCutAtAZeroByte) {
   EXPECT_TRUE(std::filesystem::exists("c.txt"));
   EXPECT_FALSE(std::filesystem::exists("d.txt"));
   EXPECT_NE(run_shell("exit 3", 6), 0);  // a failing command only gives its status
-}
-
-TEST(CutName, DropsTheCharacterBeforeTheFirstBlank) {
-  auto line = [](std::string content) {
-    content.resize(kLineLength, ' ');
-    return content;
-  };
-  struct Case {
-    std::string content;
-    int length;
-  };
-  const Case cases[] = {
-      {"in.txt\r", 6},
-      {"in.txt", 5},
-      {"x", 1},
-      {"ab", 1},
-      {"a b\r", 3},
-      {" name", -1},
-      {"", -1},
-      {std::string(72, 'z'), 0},
-      {std::string(71, 'z'), 70},
-  };
-  for (const Case& c : cases) EXPECT_EQ(cut_name(line(c.content).data()), c.length) << c.content;
 }
 
 }  // namespace

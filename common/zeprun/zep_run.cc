@@ -1,7 +1,9 @@
-#include "vantor/zep_run.h"
+#include "common/zeprun/zep_run.h"
 
 #include <cmath>
 #include <string>
+
+#include "common/convert/cut_name.h"
 
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
@@ -19,10 +21,8 @@ int32_t read_name(ZepRun& run, char* name) {
   // A null item leaves the buffer as it is: blank, so that it cuts to no name.
   text_assign(run.line, kLineLength, "", 0);
   read_free(kControlUnit, {text_item(run.line, kLineLength)}, false);
-  int32_t length = cut_name(run.line);
-  if (length < 0) length = 0;
-  text_assign(name, kLineLength, run.line, length);
-  return length;
+  int32_t length = take_name(run.line, name);
+  return length > 0 ? length : 0;
 }
 
 }  // namespace
