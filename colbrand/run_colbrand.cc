@@ -21,6 +21,7 @@
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/shell.h"

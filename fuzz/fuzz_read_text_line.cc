@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 #include "fuzz/harness.h"

@@ -1,5 +1,6 @@
 // Free-form reads and the fixed-width line read, on real files of a scratch directory.
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
