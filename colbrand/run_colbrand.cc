@@ -69,9 +69,9 @@ void write_console_head(const ColbrandRun& run) {
                std::string_view(run.outname, used_length(run.outlen))});
   int shown = run.inlen + run.outlen + 15;
   if (shown > kMessageLength) shown = kMessageLength;
-  write_list({list_int(run.inlen), list_int(run.outlen)});
-  write_list({list_text(message, shown)});
-  write_list({list_text("using delt="), list_real(run.delt)});
+  write_list({int_out(run.inlen), int_out(run.outlen)});
+  write_list({text_out(message, shown)});
+  write_list({text_out("using delt="), real_out(run.delt)});
 }
 
 // The output is only opened here: it keeps its bytes until the first point line is due.
@@ -100,7 +100,7 @@ int32_t convert_points(const ColbrandRun& run) {
     }
     if (i == 1) empty_unit(kOutputUnit);
     double t = static_cast<double>(i - 1) * run.delt;
-    write_formatted(kOutputUnit, kPointFormat, {real_w(x), real_w(-y), real_w(t)});
+    write_formatted(kOutputUnit, kPointFormat, {real_out(x), real_out(-y), real_out(t)});
   }
   if (i == 1) empty_unit(kOutputUnit);
   return i - 1;
@@ -157,7 +157,7 @@ void run_colbrand() {
   open_files(run);
   skip_to_column_heading(run.line);
   run.npts = convert_points(run);
-  write_list({list_text("Found "), list_int(run.npts), list_text(" points")});
+  write_list({text_out("Found "), int_out(run.npts), text_out(" points")});
   close_unit(kExportUnit);
   close_unit(kOutputUnit);
   prepend_header(run);

@@ -76,18 +76,10 @@ ReadItem item_of(Slot& slot) {
 }
 
 ReadOutcome read_slots(std::vector<Slot>& slots, bool branch) {
-  switch (slots.size()) {
-    case 1:
-      return read_free(kUnit, {item_of(slots[0])}, branch);
-    case 2:
-      return read_free(kUnit, {item_of(slots[0]), item_of(slots[1])}, branch);
-    case 3:
-      return read_free(kUnit, {item_of(slots[0]), item_of(slots[1]), item_of(slots[2])}, branch);
-    default:
-      return read_free(kUnit,
-                       {item_of(slots[0]), item_of(slots[1]), item_of(slots[2]), item_of(slots[3])},
-                       branch);
-  }
+  std::vector<ReadItem> items;
+  items.reserve(slots.size());
+  for (Slot& slot : slots) items.push_back(item_of(slot));
+  return read_free(kUnit, items, branch);
 }
 
 // ---- The model: free-form reading of numbers ---------------------------------------------

@@ -38,10 +38,10 @@ void run_pressik() {
 
   // Own summary.
   write_list({});
-  write_list({list_text("Found"), list_int(run.npts), list_text(" data points")});
-  write_list({list_text("AC signal of amplitude,freq ="), list_real(run.amp), list_real(run.freq)});
-  write_list({list_text("Total E range,vscan = "), list_real(run.erange), list_real(run.vscan)});
-  write_list({list_text("Determined delt ="), list_real(run.delt)});
+  write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
+  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
+  write_list({text_out("Total E range,vscan = "), real_out(run.erange), real_out(run.vscan)});
+  write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);
   skip_header(run);  // own: found by content again

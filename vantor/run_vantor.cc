@@ -21,10 +21,10 @@ void run_vantor() {
   close_unit(kControlUnit);
 
   write_list({});
-  write_list({list_text("Found"), list_int(run.npts), list_text(" data points")});
-  write_list({list_text("Header length ="), list_int(scan.nhead)});
-  write_list({list_text("AC signal of amplitude,freq ="), list_real(run.amp), list_real(run.freq)});
-  write_list({list_text("Determined delt ="), list_real(run.delt)});
+  write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
+  write_list({text_out("Header length ="), int_out(scan.nhead)});
+  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
+  write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);
   skip_header_lines(run, scan.nhead);

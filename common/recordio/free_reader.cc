@@ -67,7 +67,7 @@ ReadOutcome end_of_file(const ListRead& r, const char* context) {
 
 }  // namespace
 
-ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch) {
+ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branch) {
   Unit& u = unit(n);
   begin_statement(n, "list io", false);
   begin_reading(u, "read start");

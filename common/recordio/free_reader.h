@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 namespace convkit {
 
@@ -33,6 +34,9 @@ enum class ReadOutcome {
 
 /// One free-form read statement on unit n: stores the items in order, then skips the rest of
 /// the line. Ends the run on every failure; an end of file does too unless has_end_branch.
-ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch);
+ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branch);
+inline ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch) {
+  return read_free(n, std::span<const ReadItem>(items.begin(), items.size()), has_end_branch);
+}
 
 }  // namespace convkit

@@ -195,7 +195,7 @@ bool scan_plain_number(ListRead& r) {
 // lies whole in the buffer, separated by blanks or tabs and at most one comma after a value.
 // Stores them and takes the line; returns false, touching nothing, for anything else, so that
 // the general statement starts from the same place.
-bool read_plain_line(Unit& u, std::initializer_list<ReadItem> items) {
+bool read_plain_line(Unit& u, std::span<const ReadItem> items) {
   constexpr size_t kMaxItems = 4;
   if (items.size() > kMaxItems || u.pos >= u.len) return false;
   const char* p = u.buf + u.pos;

@@ -14,21 +14,20 @@ namespace {
 
 TEST(ListLines, WorkedExamples) {
   EXPECT_EQ(list_lines({}), "\n");
-  EXPECT_EQ(list_lines({list_text("Found"), list_int(123), list_text(" data points")}),
+  EXPECT_EQ(list_lines({text_out("Found"), int_out(123), text_out(" data points")}),
             " Found 123 data points\n");
-  EXPECT_EQ(list_lines({list_text("Header length ="), list_int(12)}), " Header length = 12\n");
-  EXPECT_EQ(list_lines({list_text("Determined delt ="), list_real(0.001)}),
+  EXPECT_EQ(list_lines({text_out("Header length ="), int_out(12)}), " Header length = 12\n");
+  EXPECT_EQ(list_lines({text_out("Determined delt ="), real_out(0.001)}),
             " Determined delt =  0.001\n");
-  EXPECT_EQ(
-      list_lines({list_text("AC signal of amplitude,freq ="), list_real(10.0), list_real(0.25)}),
-      " AC signal of amplitude,freq =  10.  0.25\n");
-  EXPECT_EQ(list_lines({list_real(1000.0), list_real(-2.0), list_real(0.0)}), "  1000. -2.  0.\n");
-  EXPECT_EQ(list_lines({list_real(1.0 / 3.0), list_real(1.0e-5), list_real(1.5e-6)}),
+  EXPECT_EQ(list_lines({text_out("AC signal of amplitude,freq ="), real_out(10.0), real_out(0.25)}),
+            " AC signal of amplitude,freq =  10.  0.25\n");
+  EXPECT_EQ(list_lines({real_out(1000.0), real_out(-2.0), real_out(0.0)}), "  1000. -2.  0.\n");
+  EXPECT_EQ(list_lines({real_out(1.0 / 3.0), real_out(1.0e-5), real_out(1.5e-6)}),
             "  0.333333333  1.E-05  1.5E-06\n");
-  EXPECT_EQ(list_lines({list_real(1234567890.0), list_real(123456789.0)}),
+  EXPECT_EQ(list_lines({real_out(1234567890.0), real_out(123456789.0)}),
             "  1.23456789E+09  123456789.\n");
-  EXPECT_EQ(list_lines({list_int(0), list_int(-5)}), " 0 -5\n");
-  EXPECT_EQ(list_lines({list_text("", 0)}), " \n");
+  EXPECT_EQ(list_lines({int_out(0), int_out(-5)}), " 0 -5\n");
+  EXPECT_EQ(list_lines({text_out("", 0)}), " \n");
 }
 
 TEST(ListLines, RealForms) {
@@ -57,14 +56,14 @@ TEST(ListLines, RealForms) {
 
 TEST(ListLines, EightyColumnRule) {
   std::string seventy(70, 'a');
-  EXPECT_EQ(list_lines({list_text(seventy), list_text("123456789")}),
+  EXPECT_EQ(list_lines({text_out(seventy), text_out("123456789")}),
             " " + seventy + "\n 123456789\n");
   std::string line77(76, 'b');  // 77 with its leading blank
-  EXPECT_EQ(list_lines({list_text(line77), list_int(12)}), " " + line77 + " 12\n");
+  EXPECT_EQ(list_lines({text_out(line77), int_out(12)}), " " + line77 + " 12\n");
   std::string line78(77, 'c');
-  EXPECT_EQ(list_lines({list_text(line78), list_int(12)}), " " + line78 + "\n 12\n");
+  EXPECT_EQ(list_lines({text_out(line78), int_out(12)}), " " + line78 + "\n 12\n");
   std::string long_text(100, 'd');
-  EXPECT_EQ(list_lines({list_text(long_text)}), " " + long_text + "\n");
+  EXPECT_EQ(list_lines({text_out(long_text)}), " " + long_text + "\n");
 }
 
 TEST(ShellWord, PlainNamesStayQuotedOthersDoNot) {

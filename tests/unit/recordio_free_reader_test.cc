@@ -292,21 +292,8 @@ TEST_F(FreeReadTest, Reals) {
     open_with(row.bytes);
     double v[4] = {kKept, kKept, kKept, kKept};
     std::string report = failure_of([&] {
-      switch (row.expected.size()) {
-        case 1:
-          read_free(kUnit, {real_item(v[0])}, false);
-          break;
-        case 2:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1])}, false);
-          break;
-        case 3:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1]), real_item(v[2])}, false);
-          break;
-        default:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1]), real_item(v[2]), real_item(v[3])},
-                    false);
-          break;
-      }
+      const ReadItem items[] = {real_item(v[0]), real_item(v[1]), real_item(v[2]), real_item(v[3])};
+      read_free(kUnit, std::span(items, row.expected.size()), false);
     });
     EXPECT_EQ(first_line(report), row.failure ? row.failure : "no failure");
     for (size_t i = 0; i < row.expected.size(); ++i) {
@@ -423,20 +410,9 @@ TEST_F(FreeReadTest, Texts) {
     open_with(row.bytes);
     std::vector<std::string> t(row.expected.size(), std::string(72, '~'));
     std::string report = failure_of([&] {
-      switch (t.size()) {
-        case 1:
-          read_free(kUnit, {text_item(t[0].data(), 72)}, false);
-          break;
-        case 2:
-          read_free(kUnit, {text_item(t[0].data(), 72), text_item(t[1].data(), 72)}, false);
-          break;
-        default:
-          read_free(
-              kUnit,
-              {text_item(t[0].data(), 72), text_item(t[1].data(), 72), text_item(t[2].data(), 72)},
-              false);
-          break;
-      }
+      std::vector<ReadItem> items;
+      for (std::string& text : t) items.push_back(text_item(text.data(), 72));
+      read_free(kUnit, items, false);
     });
     EXPECT_EQ(first_line(report), row.failure ? row.failure : "no failure");
     for (size_t i = 0; i < t.size(); ++i) {

@@ -4,7 +4,7 @@
 // disagreement is the fault their tests look for. For the record layer's own statements only.
 #pragma once
 
-#include <initializer_list>
+#include <span>
 
 #include "common/recordio/detail/list_read.h"
 #include "common/recordio/free_reader.h"
@@ -23,6 +23,6 @@ bool scan_plain_number(ListRead& r);
 /// lies whole in the buffer, separated by blanks or tabs and at most one comma after a value.
 /// Stores them and takes the line; returns false, touching nothing, for anything else, so that
 /// the general statement starts from the same place.
-bool read_plain_line(Unit& u, std::initializer_list<ReadItem> items);
+bool read_plain_line(Unit& u, std::span<const ReadItem> items);
 
 }  // namespace convkit::detail
