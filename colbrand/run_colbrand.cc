@@ -8,10 +8,6 @@
 // command ends the run with a report naming the file that holds the points.
 #include "colbrand/run_colbrand.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +20,7 @@
 #include "common/recordio/line_read.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
+#include "common/recordio/scratch_file.h"
 #include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 
@@ -106,18 +103,6 @@ int32_t convert_points(const ColbrandRun& run) {
   return i - 1;
 }
 
-// A fresh, empty scratch file in the working directory; its name.
-std::string make_scratch_file() {
-  char pattern[] = "colbrand.XXXXXX";
-  int fd = mkstemp(pattern);
-  if (fd < 0) {
-    statement_state().opening_name = pattern;
-    fail_run("open", Failure::system(errno));
-  }
-  close(fd);
-  return pattern;
-}
-
 // Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
 // aside and joined again; points written to a device or a pipe stay where they went. A signal
 // noted meanwhile waits until the output is whole again.
@@ -128,7 +113,7 @@ void prepend_header(const ColbrandRun& run) {
   const std::string target = output.link ? output.resolved : std::string(name);
   const off_t points_bytes = output.size;
   const std::string word = shell_word(target);
-  const std::string scratch = make_scratch_file();
+  const std::string scratch = create_scratch_file("colbrand.");
 
   const std::string move = "mv " + word + " " + scratch;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
