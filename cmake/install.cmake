@@ -1,6 +1,7 @@
 # Install rules: the three programs into bin/, their manual pages into share/man/man1 and the
-# ZEP page into share/man/man5, the copyright file and the changelog into share/doc/convkit. Included from the top-level CMakeLists.txt after the programs'
-# directories, so that their targets exist.
+# ZEP page into share/man/man5, the copyright file and the changelog into share/doc/convkit.
+# Included from the top-level CMakeLists.txt after the programs' directories, so that their
+# targets exist.
 include(GNUInstallDirs)
 
 install(TARGETS vantor pressik colbrand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -54,7 +55,8 @@ set(convkit_changelog ${convkit_doc}/changelog)
 if(CONVKIT_GZIP)
   set(convkit_changelog ${convkit_doc}/changelog.gz)
   add_custom_command(OUTPUT ${convkit_changelog}
-                     COMMAND ${CONVKIT_GZIP} -9 -n -c ${convkit_doc}/changelog > ${convkit_changelog}
+                     COMMAND ${CONVKIT_GZIP} -9 -n -c ${convkit_doc}/changelog
+                             > ${convkit_changelog}
                      DEPENDS ${convkit_doc}/changelog
                      VERBATIM)
 endif()
