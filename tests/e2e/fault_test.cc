@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "process.h"
+#include "tests/support/process.h"
 
 #ifndef CONVKIT_SANITIZED
 #define CONVKIT_SANITIZED 0
