@@ -19,7 +19,6 @@
 // Input: byte 0 chooses the program (0 vantor, 1 pressik, 2 colbrand, by its value modulo 3);
 // then the control file's bytes; then any number of sections "\n=== NAME\n" followed by that
 // file's bytes (the line feed before "===" belongs to the separator, not to the file).
-#include <dirent.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,8 +26,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,9 +35,13 @@
 
 #include "colbrand/run_colbrand.h"
 #include "common/recordio/run_end.h"
+#include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 #include "fuzz/harness.h"
 #include "pressik/run_pressik.h"
+#include "tests/support/files.h"
+#include "tests/support/run_capture.h"
+#include "tests/support/scratch.h"
 #include "vantor/run_vantor.h"
 
 namespace convkit {
@@ -53,12 +56,8 @@ constexpr size_t kPointLineLength = 43;
 bool g_in_run = false;
 std::vector<std::string> g_commands;
 
-bool plain_word_char(char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
-  return c != '\0' && std::strchr("._+,:@%/=-", c) != nullptr;
-}
-
-// Splits a command into words the way the shell would, accepting only plain characters,
+// Splits a command into words the way the shell would, accepting only the characters shell_word
+// leaves unquoted,
 // single-quoted parts, backslash escapes, single blanks between words and a lone ">". Returns
 // false for anything else: the shell could read it as more than words. Sets cut when the
 // command ends inside a quoted part (a name holding a zero byte cuts the command there; the
@@ -87,7 +86,7 @@ bool shell_words(std::string_view command, std::vector<std::string>& words, bool
         } else if (c == '\\' && i + 1 < command.size()) {
           word += command[i + 1];
           i += 2;
-        } else if (plain_word_char(c)) {
+        } else if (is_plain_word_char(c)) {
           word += c;
           ++i;
         } else {
@@ -158,15 +157,10 @@ const char* const kControlNames[] = {"vantor.inp", "pressik.inp", "colbrand.inp"
 
 std::map<std::string, std::string> directory_files(const std::string& dir) {
   std::map<std::string, std::string> files;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (const dirent* entry = readdir(d)) {
-      std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      std::string bytes;
-      if (!fuzz_read_file(dir + "/" + name, bytes)) fuzz_fail("a file left unreadable", name);
-      files[name] = bytes;
+  for (const std::string& name : testkit::list_dir(dir)) {
+    if (!testkit::read_file(dir + "/" + name, files[name])) {
+      fuzz_fail("a file left unreadable", name);
     }
-    closedir(d);
   }
   return files;
 }
@@ -254,9 +248,9 @@ int act_out(std::string_view command) {
   if (w.size() == 3 && w[0] == "rm") return std::remove(w[2].c_str()) == 0 ? 0 : 1;
   if (w.size() == 5 && w[0] == "cat" && w[3] == ">") {
     std::string header, points;
-    bool had_header = fuzz_read_file(w[1], header);
-    if (!fuzz_read_file(w[2], points)) return 1;
-    fuzz_write_file(w[4], header + points);
+    bool had_header = testkit::read_file(w[1], header);
+    if (!testkit::read_file(w[2], points)) return 1;
+    testkit::write_file(w[4], header + points);
     return had_header ? 0 : 1;
   }
   return 0;
@@ -309,28 +303,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (file.first == control_name) return 0;  // it would replace the checked control file
   }
 
-  const std::string dir = fuzz_scratch_dir() + "/run";
-  fuzz_remove_tree(dir);
+  const std::string dir = testkit::process_scratch_dir() + "/run";
+  testkit::remove_tree(dir);
   if (mkdir(dir.c_str(), 0755) != 0) fuzz_fail("cannot make the run directory", dir);
   std::map<std::string, std::string> before;
   before[control_name] = bundle.control;
   for (const auto& file : bundle.files) before[file.first] = file.second;
-  for (const auto& [name, bytes] : before) fuzz_write_file(dir + "/" + name, bytes);
+  for (const auto& [name, bytes] : before) testkit::write_file(dir + "/" + name, bytes);
 
   const int fds = fuzz_open_fd_count();
   if (chdir(dir.c_str()) != 0) fuzz_fail("cannot enter the run directory", dir);
   g_commands.clear();
   g_in_run = true;
-  RunEnded ended{false, "not ended"};
-  try {
-    run_program(bundle.program);
-  } catch (const RunEnded& e) {
-    ended = e;
-  }
+  const std::optional<RunEnded> ended = testkit::run_end_of([&] { run_program(bundle.program); });
   g_in_run = false;
   if (chdir(home.c_str()) != 0) fuzz_fail("cannot leave the run directory", home);
 
-  FUZZ_CHECK(ended.report != "not ended", "a run order returned");
+  FUZZ_CHECK(ended.has_value(), "a run order returned");
   FUZZ_CHECK(fuzz_open_fd_count() == fds, "a run left a file descriptor open");
   for (int n = 1; n < kUnitCount; ++n) {
     if (n != kErrorUnit && n != kInputUnit && n != kConsoleUnit) {
@@ -343,19 +332,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (old != before.end() && old->second == bytes) continue;
     FUZZ_CHECK(bytes.empty() || bytes.back() == '\n', "a file left with a partial record", name);
   }
-  if (ended.failed) {
-    FUZZ_CHECK(fuzz_report_has_shape(ended.report), "a failure report of another form",
-               ended.report);
+  if (ended->failed) {
+    FUZZ_CHECK(fuzz_report_has_shape(ended->report), "a failure report of another form",
+               ended->report);
     FUZZ_CHECK(g_commands.empty(), "a failed run ran a shell command",
                g_commands.empty() ? std::string() : g_commands[0]);
   } else {
-    FUZZ_CHECK(ended.report.empty(), "a stop with a message", ended.report);
+    FUZZ_CHECK(ended->report.empty(), "a stop with a message", ended->report);
     if (bundle.program == 2) {
       check_completed_colbrand(before, after);
     } else {
       check_completed_zep(after);
     }
   }
-  fuzz_remove_tree(dir);
+  testkit::remove_tree(dir);
   return 0;
 }

@@ -17,8 +17,11 @@ enum class NotedSignal {
 /// failure in run_shell" when the command's memory cannot be had.
 int run_shell(const char* command, size_t length, NotedSignal noted = NotedSignal::report);
 
+/// Whether c may stand unquoted in a shell word: A-Z a-z 0-9 . _ + , : @ % / = -.
+bool is_plain_word_char(char c);
+
 /// The file name as one word of a shell command, made from the name an open of it reaches
-/// (opened_name): unchanged when made only of A-Z a-z 0-9 . _ + , : @ % / = -, otherwise
+/// (opened_name): unchanged when made only of plain word characters, otherwise
 /// single-quoted with each ' written as '\''; "./" before a leading dash.
 std::string shell_word(std::string_view name);
 

@@ -22,16 +22,14 @@
 namespace convkit {
 namespace {
 
-constexpr size_t kBufferSize = 64 * 1024;
-
 Unit g_units[kUnitCount];
 bool g_closing_all = false;  // inside close_all_units: failures are not reported
 
 void ensure_buffer(Unit& u) {
   if (u.buf != nullptr) return;
-  u.buf = static_cast<char*>(std::malloc(kBufferSize));
+  u.buf = static_cast<char*>(std::malloc(kUnitBufferSize));
   if (u.buf == nullptr) fail_run("no space", Failure::text("out of free space"));
-  u.cap = kBufferSize;
+  u.cap = kUnitBufferSize;
 }
 
 void release_buffer(Unit& u) {

@@ -19,6 +19,8 @@ inline constexpr int kUnitCount = 100;
 inline constexpr int kErrorUnit = 0;
 inline constexpr int kInputUnit = 5;
 inline constexpr int kConsoleUnit = 6;
+// The size of a unit's buffer when it is made; only a record longer than that grows it.
+inline constexpr size_t kUnitBufferSize = 64 * 1024;
 
 enum class Direction {
   neutral,                // nothing, or reading, since the last switch

@@ -11,17 +11,19 @@
 
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
-#include "scratch_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/run_capture.h"
 
 namespace convkit {
 namespace {
 
 using std::string_literals::operator""s;
-using testing::read_file;
+using testkit::read_file;
 
 // ---- write_formatted ---------------------------------------------------------------------
 
-class FormattedWriteTest : public testing::WrittenFileTest {
+class FormattedWriteTest : public testkit::WrittenFileTest {
  protected:
   FormattedWriteTest() : WrittenFileTest("out.txt") {}
 };
@@ -148,14 +150,9 @@ TEST_F(FormattedWriteTest, TheFormatIsCurrentOnlyDuringTheStatement) {
 
 TEST_F(FormattedWriteTest, AnUnconnectedUnitFailsAtWriteStart) {
   const Format f = parse_format("(I1)");
-  try {
-    write_formatted(40, f, {int_out(1)});
-    FAIL() << "the statement went on";
-  } catch (const RunEnded& end) {
-    EXPECT_TRUE(end.failed);
-    EXPECT_EQ(end.report.rfind("write start: ", 0), 0u) << end.report;
-    EXPECT_NE(end.report.find("last format: (I1)\n"), std::string::npos) << end.report;
-  }
+  std::string report = testkit::failure_of([&] { write_formatted(40, f, {int_out(1)}); });
+  EXPECT_EQ(report.rfind("write start: ", 0), 0u) << report;
+  EXPECT_NE(report.find("last format: (I1)\n"), std::string::npos) << report;
 }
 
 // ---- write_internal ----------------------------------------------------------------------

@@ -7,14 +7,15 @@
 
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
-#include "scratch_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/fixtures.h"
 
 namespace convkit {
 namespace {
 
-using testing::read_file;
+using testkit::read_file;
 
-class ZepWriterTest : public testing::WrittenFileTest {
+class ZepWriterTest : public testkit::WrittenFileTest {
  protected:
   ZepWriterTest() : WrittenFileTest("trace.zep") {}
 };

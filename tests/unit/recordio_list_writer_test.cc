@@ -1,4 +1,4 @@
-// Console lines, shell words and the name cut: byte-exact forms.
+// Console lines: byte-exact forms.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,8 +6,6 @@
 #include <string>
 
 #include "common/recordio/list_writer.h"
-#include "common/recordio/shell.h"
-#include "scratch_dir.h"
 
 namespace convkit {
 namespace {
@@ -64,38 +62,6 @@ TEST(ListLines, EightyColumnRule) {
   EXPECT_EQ(list_lines({text_out(line78), int_out(12)}), " " + line78 + "\n 12\n");
   std::string long_text(100, 'd');
   EXPECT_EQ(list_lines({text_out(long_text)}), " " + long_text + "\n");
-}
-
-TEST(ShellWord, PlainNamesStayQuotedOthersDoNot) {
-  struct Case {
-    const char* name;
-    const char* word;
-  };
-  const Case cases[] = {
-      {"out.txt", "out.txt"},
-      {"a-b_c+d,e:f@g%h/i=j.zep", "a-b_c+d,e:f@g%h/i=j.zep"},
-      {"o;touch${IFS}x", "'o;touch${IFS}x'"},
-      {"o$(touch${IFS}x)", "'o$(touch${IFS}x)'"},
-      {"it's", "'it'\\''s'"},
-      {"a b", "'a b'"},
-      {"*", "'*'"},
-      {"-o.txt", "./-o.txt"},
-      {"-o x", "./'-o x'"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(shell_word(c.name), c.word) << c.name;
-}
-
-TEST(RunShell, PassesExactlyTheGivenLengthCutAtAZeroByte) {
-  testing::ScratchDir dir;
-  const char command[] = "echo hi >a.txt; echo no >b.txt";
-  run_shell(command, 14);
-  EXPECT_EQ(testing::read_file("a.txt"), "hi\n");
-  EXPECT_FALSE(std::filesystem::exists("b.txt"));
-  const char with_zero[] = "echo hi >c.txt\0; echo no >d.txt";
-  run_shell(with_zero, sizeof with_zero - 1);
-  EXPECT_TRUE(std::filesystem::exists("c.txt"));
-  EXPECT_FALSE(std::filesystem::exists("d.txt"));
-  EXPECT_NE(run_shell("exit 3", 6), 0);  // a failing command only gives its status
 }
 
 }  // namespace
