@@ -35,8 +35,6 @@ int run_shell(const char* command, size_t length, NotedSignal noted) {
 }
 
 std::string shell_word(std::string_view name) {
-  // The word must name the file the run opened, not the text it was cut from.
-  name = opened_name(name);
   // A name that begins with a dash would be read as an option by the tool it is given to.
   std::string word = name.substr(0, 1) == "-" ? "./" : "";
   bool plain = !name.empty();

@@ -20,9 +20,10 @@ int run_shell(const char* command, size_t length, NotedSignal noted = NotedSigna
 /// Whether c may stand unquoted in a shell word: A-Z a-z 0-9 . _ + , : @ % / = -.
 bool is_plain_word_char(char c);
 
-/// The file name as one word of a shell command, made from the name an open of it reaches
-/// (opened_name): unchanged when made only of plain word characters, otherwise
-/// single-quoted with each ' written as '\''; "./" before a leading dash.
+/// A file name, exactly as given, as one word of a shell command: unchanged when made only of
+/// plain word characters, otherwise single-quoted with each ' written as '\''; "./" before a
+/// leading dash. A name from a control file is given as its open reached it (opened_name), so
+/// that the command names the file the run wrote.
 std::string shell_word(std::string_view name);
 
 }  // namespace convkit

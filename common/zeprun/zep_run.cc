@@ -96,7 +96,8 @@ void finish_run(const ZepRun& run) {
   write_list({});
   write_list({text_out("Converting output file from unix to dos")});
   std::string command =
-      "unix2dos " + shell_word(std::string_view(run.outname, static_cast<size_t>(run.outlen)));
+      "unix2dos " +
+      shell_word(opened_name(std::string_view(run.outname, static_cast<size_t>(run.outlen))));
   run_shell(command.data(), command.size());
 }
 

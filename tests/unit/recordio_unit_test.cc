@@ -19,6 +19,7 @@ namespace {
 using testkit::failure_of;
 using testkit::read_file;
 using testkit::write_file;
+using std::string_view_literals::operator""sv;
 
 class UnitsTest : public testkit::RecordLayerTest {};
 
@@ -35,6 +36,18 @@ void write_line(int n, const std::string& text) {
   extend_record(u, at + text.size());
   end_record(u);
   end_statement();
+}
+
+TEST(OpenedName, TrailingBlanksGoThenTheNameEndsAtAZeroByte) {
+  struct Case {
+    std::string_view text;
+    std::string_view opened;
+  };
+  const Case cases[] = {
+      {"out.txt", "out.txt"}, {"a ", "a"},        {"a b  ", "a b"},
+      {"o \0\0"sv, "o "},     {"ab\0c "sv, "ab"}, {"   ", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(opened_name(c.text), c.opened) << c.text;
 }
 
 TEST_F(UnitsTest, MissingInputIsCreatedEmptyAndTheFirstReadMeetsItsEnd) {
