@@ -563,6 +563,28 @@ TEST_P(TwoPassSignalTest, InterruptInTheFirstPassLeavesNoOutput) {
   EXPECT_EQ(hash_file(exported), export_hash) << "the export changed";
 }
 
+// A run killed outright is never cut at its close: an older, longer output must already be
+// empty when the first new line is written, or its tail stays behind the new lines.
+TEST_P(TwoPassSignalTest, KilledRunLeavesNoTailOfAnOlderOutput) {
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "big.txt", "out.txt"));
+  write_million_export(box_.path("big.txt"));
+  const std::string out = box_.path("out.txt");
+  constexpr int64_t kOlderSize = int64_t{1} << 30;  // sparse: it costs no disk
+  put_file(out, "older run\n");
+  ASSERT_EQ(truncate(out.c_str(), kOlderSize), 0);
+  RunOptions o = options(60.0);
+  o.signal = SIGKILL;
+  o.ready = [out](pid_t pid) { return testing::file_offset_in(pid, out) > (4 << 20); };
+  RunResult r = run_program(o);
+
+  ASSERT_TRUE(r.signal_sent) << "the conversion ended unseen: " << r.out << r.err;
+  EXPECT_EQ(r.term_signal, SIGKILL) << "exit " << r.exit_status;
+  EXPECT_GT(file_size(out), 4 << 20);
+  EXPECT_LT(file_size(out), kMaxPoints * 43) << "the older output's tail is still there";
+  EXPECT_EQ(file_head(out, 15), "cvsin_type_2  \n");
+}
+
 // ---- Outputs that cannot be written ------------------------------------------------------------
 
 constexpr std::string_view kSmallExport = "hdr\r\nnumber\r\n1.0 2.0 3.0\r\n4.0 5.0 6.0\r\n";
