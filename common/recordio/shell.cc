@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
@@ -30,6 +31,8 @@ int run_shell(const char* command, size_t length) {
   }
   std::memcpy(line, command, length);
   line[length] = '\0';
+  // The console's lines come before what the command prints, also where both go to one log.
+  flush_unit(unit(kConsoleUnit));
   int status = std::system(line);
   std::free(line);
   poll_signals();
