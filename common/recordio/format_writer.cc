@@ -176,7 +176,7 @@ void write_formatted(int n, const Format& format, std::span<const WriteItem> ite
     UnitSink sink(u);
     walk(format, items, sink);
   } catch (const std::bad_alloc&) {
-    fail_run("malloc failure", Failure::text("out of free space"));
+    fail_out_of_memory();
   }
   end_statement();
 }
@@ -188,7 +188,7 @@ void write_internal(char* target, int target_length, const Format& format,
     TextSink sink(target, target_length > 0 ? static_cast<size_t>(target_length) : 0);
     walk(format, items, sink);
   } catch (const std::bad_alloc&) {
-    fail_run("malloc failure", Failure::text("out of free space"));
+    fail_out_of_memory();
   }
   end_statement();
 }

@@ -82,7 +82,7 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
     try {
       g_text.resize(r.text_room);
     } catch (const std::bad_alloc&) {
-      fail_run("no space", Failure::text("out of free space"));
+      fail_out_of_memory();
     }
   }
   if (u.at_end) return end_of_file(r, "read start");

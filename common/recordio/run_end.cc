@@ -6,14 +6,22 @@
 // interrupted (the handlers are installed without restart, so a blocked read returns at once).
 // The crash signals cannot wait - returning from them would repeat the fault - so they report
 // from the handler itself.
+//
+// A failed allocation never throws: it ends the run with its report wherever it happens, since
+// with the memory gone even the exception could not be formed. For the same reason the report
+// is formed in place, without taking memory.
 #include "common/recordio/run_end.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "common/recordio/unit.h"
 
@@ -26,11 +34,80 @@ namespace {
 StatementState g_state;
 bool g_watched = false;
 
+// A report formed in a fixed buffer. The names and formats of the system are short; anything
+// beyond the buffer would be cut.
+class ReportText {
+ public:
+  void add(std::string_view text) {
+    size_t n = std::min(text.size(), sizeof text_ - length_);
+    std::memcpy(text_ + length_, text.data(), n);
+    length_ += n;
+  }
+  void add(int number) {
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+    add(std::string_view(digits, static_cast<size_t>(end - digits)));
+  }
+  std::string_view view() const { return {text_, length_}; }
+
+ private:
+  char text_[4096];
+  size_t length_ = 0;
+};
+
+void form_report(ReportText& report, std::string_view context, const Failure& failure,
+                 const StatementState& state, bool unit_connected, bool unit_named,
+                 std::string_view unit_name) {
+  report.add(context);
+  report.add(": ");
+  switch (failure.kind) {
+    case FailureKind::end_of_file:
+      report.add("end of file");
+      break;
+    case FailureKind::system:
+      report.add(std::strerror(failure.error));
+      break;
+    case FailureKind::message:
+      report.add(failure.message);
+      break;
+  }
+  report.add("\n");
+  if (state.internal) {
+    report.add("apparent state: internal I/O\n");
+  } else {
+    report.add("apparent state: unit ");
+    report.add(state.unit);
+    report.add(" ");
+    // A unit that failed to open is not connected yet, but the user needs the name it had.
+    if (unit_connected && unit_named) {
+      report.add("named ");
+      report.add(unit_name);
+    } else if (!unit_connected && !state.opening_name.empty()) {
+      report.add("named ");
+      report.add(state.opening_name);
+    } else {
+      report.add("(unnamed)");
+    }
+    report.add("\n");
+  }
+  if (!state.format.empty()) {
+    report.add("last format: ");
+    report.add(state.format);
+    report.add("\n");
+  }
+  report.add("lately ");
+  report.add(state.writing ? "writing" : "reading");
+  report.add(" sequential formatted ");
+  report.add(state.internal ? "internal" : "external");
+  report.add(" IO\n");
+}
+
 void write_all(int fd, const char* text, size_t length) {
   while (length > 0) {
     ssize_t n = write(fd, text, length);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      // A signal that interrupts a report kept waiting by its reader is a reason to end now.
+      if (errno == EINTR && g_pending_signal == 0) continue;
       return;
     }
     text += n;
@@ -66,11 +143,31 @@ extern "C" void note_signal(int sig) {
   if (g_pending_signal == 0) g_pending_signal = sig;
 }
 
+// Caught rather than ignored, so that the commands the run starts get the default action back.
+extern "C" void let_the_write_fail(int) {}
+
 extern "C" void report_crash(int sig) {
   const char* text = signal_text(sig);
   write_all(STDERR_FILENO, text, std::strlen(text));
   close_all_units();
   abort_by_default();
+}
+
+// The new handler: every failed allocation of the run ends it here instead of throwing.
+void on_failed_allocation() { fail_out_of_memory(); }
+
+// A closed standard descriptor would be taken by the first file the run opens, and the console
+// lines or a report would land in that file. A run that cannot prevent that does not start.
+void occupy_closed_standard_descriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    int null_fd = open("/dev/null", O_RDWR);
+    if (null_fd < 0) abort_by_default();
+    if (null_fd != fd) {
+      dup2(null_fd, fd);
+      close(null_fd);
+    }
+  }
 }
 
 void install(int sig, void (*handler)(int), bool keep_ignored) {
@@ -113,49 +210,9 @@ void end_statement() {
 std::string failure_report(std::string_view context, const Failure& failure,
                            const StatementState& state, bool unit_connected, bool unit_named,
                            std::string_view unit_name) {
-  std::string report(context);
-  report += ": ";
-  switch (failure.kind) {
-    case FailureKind::end_of_file:
-      report += "end of file";
-      break;
-    case FailureKind::system:
-      report += std::strerror(failure.error);
-      break;
-    case FailureKind::message:
-      report += failure.message;
-      break;
-  }
-  report += '\n';
-  if (state.internal) {
-    report += "apparent state: internal I/O\n";
-  } else {
-    report += "apparent state: unit ";
-    report += std::to_string(state.unit);
-    report += ' ';
-    // A unit that failed to open is not connected yet, but the user needs the name it had.
-    if (unit_connected && unit_named) {
-      report += "named ";
-      report += unit_name;
-    } else if (!unit_connected && !state.opening_name.empty()) {
-      report += "named ";
-      report += state.opening_name;
-    } else {
-      report += "(unnamed)";
-    }
-    report += '\n';
-  }
-  if (!state.format.empty()) {
-    report += "last format: ";
-    report += state.format;
-    report += '\n';
-  }
-  report += "lately ";
-  report += state.writing ? "writing" : "reading";
-  report += " sequential formatted ";
-  report += state.internal ? "internal" : "external";
-  report += " IO\n";
-  return report;
+  ReportText report;
+  form_report(report, context, failure, state, unit_connected, unit_named, unit_name);
+  return std::string(report.view());
 }
 
 void fail_run(std::string_view context, const Failure& failure) {
@@ -167,15 +224,16 @@ void fail_run(std::string_view context, const Failure& failure) {
     named = u.named;
     name = u.name;
   }
-  std::string report = failure_report(context, failure, g_state, connected, named, name);
+  ReportText report;
+  form_report(report, context, failure, g_state, connected, named, name);
   g_state.in_progress = false;
   if (g_watched) {
     close_all_units();
     connect_standard_units();
-    throw RunEnded{true, report};
+    throw RunEnded{true, std::string(report.view())};
   }
   std::signal(SIGPIPE, SIG_IGN);  // the report and the cut come whoever reads standard error
-  write_all(STDERR_FILENO, report.data(), report.size());
+  write_all(STDERR_FILENO, report.view().data(), report.view().size());
   close_all_units();
   abort_by_default();
 }
@@ -191,6 +249,11 @@ void fail_run_naming(std::string_view name, std::string_view context, const Fail
   g_state.internal = false;
   g_state.opening_name = name;
   fail_run(context, failure);
+}
+
+void fail_out_of_memory() {
+  fail_run(g_state.in_progress && g_state.writing ? "malloc failure" : "no space",
+           Failure::text("out of free space"));
 }
 
 void stop_run(std::string_view message) {
@@ -222,12 +285,15 @@ void act_on_signal() {
 }
 
 void start_run() {
+  occupy_closed_standard_descriptors();
+  std::set_new_handler(on_failed_allocation);
   install(SIGFPE, report_crash, false);
   install(SIGABRT, report_crash, false);
   install(SIGTRAP, report_crash, false);
   install(SIGQUIT, note_signal, true);
   install(SIGINT, note_signal, true);
   install(SIGTERM, note_signal, false);
+  install(SIGXFSZ, let_the_write_fail, false);
   connect_standard_units();
   std::atexit(close_all_units);
 }

@@ -69,12 +69,18 @@ std::string failure_report(std::string_view context, const Failure& failure,
 [[noreturn]] void fail_run_on_file(int n, std::string_view name, std::string_view context,
                                    const Failure& failure);
 
+/// Ends the run for memory that cannot be had, with "out of free space" in the context of the
+/// statement that wanted it: "malloc failure" in a write statement, "no space" otherwise.
+[[noreturn]] void fail_out_of_memory();
+
 /// Ends the run normally: "STOP <message> statement executed" on standard error when message
 /// is not empty, then exit status 0 after every unit is closed.
 [[noreturn]] void stop_run(std::string_view message);
 
-/// Start-up: installs the signal reports, connects units 0, 5 and 6 and arranges for every
-/// unit to be closed when the process exits.
+/// Start-up: gives each closed standard descriptor /dev/null (so that no file of the run takes
+/// its place), sends every failed allocation to fail_out_of_memory, installs the signal reports
+/// (a file size limit makes the write fail instead), connects units 0, 5 and 6 and arranges for
+/// every unit to be closed when the process exits.
 void start_run();
 
 // ---- Signal reports ------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // character the shell could read as syntax goes into the command single-quoted.
 #include "common/recordio/shell.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,11 @@ int run_shell(const char* command, size_t length, NotedSignal noted) {
   }
   std::memcpy(line, command, length);
   line[length] = '\0';
+  // The console's lines come before what the command prints, also where both go to one log. A
+  // console whose reader has gone must not end the run here; the command gets the default back.
+  void (*pipe_action)(int) = std::signal(SIGPIPE, SIG_IGN);
+  flush_unit(unit(kConsoleUnit));
+  std::signal(SIGPIPE, pipe_action);
   int status = std::system(line);
   std::free(line);
   if (noted == NotedSignal::report) poll_signals();

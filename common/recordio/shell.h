@@ -12,9 +12,9 @@ enum class NotedSignal {
   hold,    // it waits for the caller's next safe point (a series of commands that must all run)
 };
 
-/// Runs the first length characters of command (cut at a zero byte) through /bin/sh and waits;
-/// returns the wait status (0: the command succeeded). Exits with status 3 after "malloc(N)
-/// failure in run_shell" when the command's memory cannot be had.
+/// Runs the first length characters of command (cut at a zero byte) through /bin/sh, after the
+/// console's lines so far, and waits; returns the wait status (0: the command succeeded). Exits
+/// with status 3 after "malloc(N) failure in run_shell" when the command's memory cannot be had.
 int run_shell(const char* command, size_t length, NotedSignal noted = NotedSignal::report);
 
 /// Whether c may stand unquoted in a shell word: A-Z a-z 0-9 . _ + , : @ % / = -.

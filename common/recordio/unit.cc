@@ -8,6 +8,7 @@
 #include "common/recordio/unit.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "common/recordio/run_end.h"
 
@@ -28,7 +28,7 @@ bool g_closing_all = false;  // inside close_all_units: failures are not reporte
 void ensure_buffer(Unit& u) {
   if (u.buf != nullptr) return;
   u.buf = static_cast<char*>(std::malloc(kUnitBufferSize));
-  if (u.buf == nullptr) fail_run("no space", Failure::text("out of free space"));
+  if (u.buf == nullptr) fail_out_of_memory();
   u.cap = kUnitBufferSize;
 }
 
@@ -58,26 +58,51 @@ void settle_read_ahead(Unit& u) {
   u.reading = false;
 }
 
-// Writes the committed records; returns 0 or the system's error. The record being formed
-// moves to the front of the buffer.
-int write_committed(Unit& u) {
-  size_t done = 0;
-  int error = 0;
-  while (done < u.committed) {
-    ssize_t n = write(u.fd, u.buf + done, u.committed - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  // On failure the records are dropped: a later close must not write them again.
+// Forgets the committed records; the record being formed moves to the front of the buffer.
+void discard_committed(Unit& u) {
   size_t rest = u.len - u.committed;
   if (rest > 0) std::memmove(u.buf, u.buf + u.committed, rest);
   u.len = rest;
   u.committed = 0;
-  return error;
+}
+
+// After a write that took only the first done committed bytes and will not go on: a named
+// regular file that took part of a record is set back to the end of its last whole record, so
+// that the cut at close leaves whole records only. The rest is dropped: a later close must not
+// write it.
+void drop_unwritten(Unit& u, size_t done) {
+  if (u.named && u.regular && done > 0 && u.buf[done - 1] != '\n') {
+    size_t whole = done - 1;
+    while (whole > 0 && u.buf[whole - 1] != '\n') --whole;
+    lseek(u.fd, -static_cast<off_t>(done - whole), SEEK_CUR);
+  }
+  discard_committed(u);
+}
+
+// Writes the committed records; returns 0 or the system's error. A write cut short by a signal
+// means that the reader of a pipe or FIFO keeps it waiting: the signal is reported at once, and
+// what the reader did not take is dropped, or the closing at the end of the run would wait for
+// that reader again.
+int write_committed(Unit& u) {
+  size_t done = 0;
+  while (done < u.committed) {
+    ssize_t n = write(u.fd, u.buf + done, u.committed - done);
+    if (n >= 0) {
+      done += static_cast<size_t>(n);
+    } else if (errno != EINTR || g_closing_all) {
+      // Refused, or interrupted while the run ends: by a second signal, so the reader is not
+      // coming.
+      int error = errno;
+      drop_unwritten(u, done);
+      return error;
+    }
+    if (done < u.committed && g_pending_signal != 0 && !g_closing_all) {
+      drop_unwritten(u, done);
+      poll_signals();
+    }
+  }
+  discard_committed(u);
+  return 0;
 }
 
 // Truncates a named, seekable file at its position; returns false when the truncation fails.
@@ -97,6 +122,7 @@ void disconnect(Unit& u) {
   u.name.clear();
   u.at_end = false;
   u.regular = false;
+  u.fifo = false;
   u.direction = Direction::neutral;
 }
 
@@ -174,22 +200,34 @@ void open_unit(int n, const char* name, int name_length) {
 
   bool created = false;
   bool may_read = true, may_write = true;
-  int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
+  struct stat st;
+  const bool fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  int fd = -1;
+  if (fifo) {
+    // A FIFO is read to the end its writer gives it only while no write end of it is ours. The
+    // open does not wait for a writer (the first read does), and a write statement reopens it
+    // for writing, so that an output FIFO is written as before.
     may_write = false;
-    fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  }
-  if (fd < 0) {
-    // Created without truncating first, so that a file connected to another unit is refused
-    // before a byte of it changes.
-    may_read = false;
-    may_write = true;
-    fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    created = true;
+    fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  } else {
+    fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+      may_write = false;
+      fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    // The third attempt only creates a missing file: an existing one that cannot be read (a
+    // file that may only be written) is refused with the reading attempt's error, unchanged.
+    // Nor does it truncate: a file that someone else made in the meantime is kept as it is.
+    if (fd < 0 && errno == ENOENT) {
+      may_read = false;
+      may_write = true;
+      fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+      created = true;
+    }
   }
   if (fd < 0) fail_run("open", Failure::system(errno));
 
-  struct stat st;
   bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (regular) {
     for (int other = 0; other < kUnitCount; ++other) {
@@ -202,12 +240,6 @@ void open_unit(int n, const char* name, int name_length) {
       }
     }
   }
-  if (created && regular && st.st_size > 0 && ftruncate(fd, 0) != 0) {
-    int error = errno;
-    close(fd);
-    fail_run("open", Failure::system(error));
-  }
-
   u.fd = fd;
   u.named = true;
   u.name = file;
@@ -216,6 +248,7 @@ void open_unit(int n, const char* name, int name_length) {
   u.may_write = may_write;
   u.at_end = false;
   u.regular = regular;
+  u.fifo = fifo;
   u.dev = regular ? st.st_dev : 0;
   u.ino = regular ? st.st_ino : 0;
   u.direction = created ? Direction::writing : Direction::neutral;
@@ -318,6 +351,12 @@ int refill_byte(Unit& u) {
   u.moved = true;
   for (;;) {
     poll_signals();
+    if (u.fifo && !u.may_write) {
+      // Until a writer has come, a FIFO would read as empty: wait for its first bytes or for
+      // its writer to go.
+      struct pollfd ready = {u.fd, POLLIN, 0};
+      if (poll(&ready, 1, -1) < 0 && errno == EINTR) continue;
+    }
     ssize_t n = read(u.fd, u.buf, u.cap);
     if (n > 0) {
       u.len = static_cast<size_t>(n);
@@ -349,7 +388,7 @@ char* reserve_bytes(Unit& u, size_t n) {
     size_t want = u.len + n;
     size_t cap = u.cap * 2 > want ? u.cap * 2 : want;
     char* grown = static_cast<char*>(std::realloc(u.buf, cap));
-    if (grown == nullptr) throw std::bad_alloc();
+    if (grown == nullptr) fail_out_of_memory();
     u.buf = grown;
     u.cap = cap;
   }

@@ -38,6 +38,7 @@ struct Unit {
   bool may_write = false;  // what the open mode allows
   bool at_end = false;     // a read has met the end of the file
   bool regular = false;    // a regular file: dev and ino identify it
+  bool fifo = false;       // a named FIFO, opened without a write end of its own
   dev_t dev = 0;
   ino_t ino = 0;
   Direction direction = Direction::neutral;
@@ -61,9 +62,9 @@ Unit& unit(int n);
 void connect_standard_units();
 
 /// Connects unit n to the file named by the first name_length characters of name, trying
-/// "r+", "r", then "w". A unit already connected to exactly that name is left alone. Ends the
-/// run with "open" on an empty name, on a file already connected to another unit, or when no
-/// mode opens the file.
+/// "r+", "r", then creating it when it is missing (a FIFO is opened for reading only). A unit
+/// already connected to exactly that name is left alone. Ends the run with "open" on an empty
+/// name, on a file already connected to another unit, or when no mode opens the file.
 void open_unit(int n, const char* name, int name_length);
 
 /// The name an open of name reaches: trailing blanks removed, then ended at a zero byte (the
@@ -101,7 +102,7 @@ inline constexpr int kReadError = -2;  // errno holds the system's error
 void begin_reading(Unit& u, const char* context);
 
 /// Refills the read buffer and returns its next byte, kEndOfFile (and sets at_end), or
-/// kReadError. Acts on a pending signal report.
+/// kReadError. Acts on a pending signal report, also one that arrives while the read waits.
 int refill_byte(Unit& u);
 
 /// The next byte of u, kEndOfFile or kReadError.
@@ -129,7 +130,8 @@ inline void extend_record(Unit& u, const char* end) { u.len = static_cast<size_t
 void end_record(Unit& u);
 
 /// Hands the committed records of u to the file. Ends the run with "write" and the system's
-/// text when the file refuses them (the console's own failures are ignored).
+/// text when the file refuses them (the console's own failures are ignored), and acts on a
+/// signal report that arrives while the file's reader keeps the write waiting.
 void flush_unit(Unit& u);
 
 }  // namespace convkit

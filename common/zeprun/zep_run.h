@@ -50,7 +50,8 @@ void open_export(const ZepRun& run);
 /// of each record); returns how many reads were complete before the end of the file.
 int32_t count_points(int count);
 
-/// Opens the ZEP file on unit 25 and rewinds it.
+/// Opens the ZEP file on unit 25, rewinds it and empties it. Ends the run with "open" when the
+/// file cannot be opened (the export's own file included), "endfile" when it cannot be emptied.
 void open_zep_output(const ZepRun& run);
 
 /// Writes the ZEP header block, then one data line for each of at most npts records of three

@@ -6,8 +6,11 @@
 // hard time limit, so a hang shows as a failure and never as a stuck test run.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -563,6 +566,28 @@ TEST_P(TwoPassSignalTest, InterruptInTheFirstPassLeavesNoOutput) {
   EXPECT_EQ(hash_file(exported), export_hash) << "the export changed";
 }
 
+// A run killed outright is never cut at its close: an older, longer output must already be
+// empty when the first new line is written, or its tail stays behind the new lines.
+TEST_P(TwoPassSignalTest, KilledRunLeavesNoTailOfAnOlderOutput) {
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "big.txt", "out.txt"));
+  write_million_export(box_.path("big.txt"));
+  const std::string out = box_.path("out.txt");
+  constexpr int64_t kOlderSize = int64_t{1} << 30;  // sparse: it costs no disk
+  write_file(out, "older run\n");
+  ASSERT_EQ(truncate(out.c_str(), kOlderSize), 0);
+  RunOptions o = options();
+  o.signal = SIGKILL;
+  o.ready = [out](pid_t pid) { return testkit::file_offset_in(pid, out) > (4 << 20); };
+  RunResult r = run_program(o);
+
+  ASSERT_TRUE(r.signal_sent) << "the conversion ended unseen: " << r.out << r.err;
+  EXPECT_EQ(r.term_signal, SIGKILL) << "exit " << r.exit_status;
+  EXPECT_GT(file_size(out), 4 << 20);
+  EXPECT_LT(file_size(out), kMaxPoints * 43) << "the older output's tail is still there";
+  EXPECT_EQ(file_head(out, 15), "cvsin_type_2  \n");
+}
+
 // ---- Outputs that cannot be written ------------------------------------------------------------
 
 constexpr std::string_view kSmallExport = "hdr\r\nnumber\r\n1.0 2.0 3.0\r\n4.0 5.0 6.0\r\n";
@@ -731,6 +756,244 @@ TEST_P(FaultTest, OutputInAReadOnlyDirectoryIsReported) {
   if (!root) {
     EXPECT_EQ(list_dir(box_.path("ro")), std::vector<std::string>{});
   }
+}
+
+// ---- Hostile surroundings: limits, FIFOs, closed streams, unreadable files ---------------------
+
+// An export of n data lines, three numbers each.
+std::string points_export(int n) {
+  std::string text = "hdr\r\nnumber\r\n";
+  for (int i = 1; i <= n; ++i) text += std::to_string(i) + ".0 2.0 3.0\r\n";
+  return text;
+}
+
+// The state letter of a process, as /proc shows it ('S': asleep in a system call).
+char process_state(pid_t pid) {
+  std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+  size_t end = stat.rfind(") ");
+  return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
+}
+
+// A process of its own that waits for a reader of the FIFO at path, writes bytes and closes it.
+pid_t feed_fifo(const std::string& path, std::string_view bytes) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  int fd = open(path.c_str(), O_WRONLY);
+  while (fd >= 0 && !bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n <= 0) _exit(1);
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  _exit(fd >= 0 ? 0 : 1);
+}
+
+void end_process(pid_t pid) {
+  kill(pid, SIGKILL);
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+// Under a file size limit the write is refused like any other, and the output keeps whole
+// lines only.
+TEST_P(FaultTest, FileSizeLimitEndsTheRunWithTheWriteReport) {
+  const ProgramCase& p = program();
+  constexpr rlim_t kLimit = 1000000;
+  put(p.control, control_text(p, "in.txt", "out.txt"));
+  put("in.txt", points_export(30000));
+  RunOptions o = options();
+  o.tool_dir = guard_tools();
+  o.limits = {{RLIMIT_FSIZE, kLimit}};
+  RunResult r = run_program(o);
+
+  EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " signal " << r.term_signal;
+  EXPECT_EQ(r.err, std::string("write: File too large\napparent state: unit ") +
+                       (p.zep ? "25" : "3") +
+                       " named out.txt\n"
+                       "last format: (3(E13.6,2x))\n"
+                       "lately writing sequential formatted external IO\n");
+  const std::string out = get("out.txt");
+  EXPECT_GT(out.size(), kLimit - 100);
+  EXPECT_LE(out.size(), kLimit);
+  EXPECT_TRUE(out.ends_with("\n")) << "a partial last line";
+  EXPECT_EQ(tool_log(), "");
+}
+
+// Terminate while a write waits for a reader that never comes: an output FIFO nobody reads.
+TEST_P(FaultTest, TerminateWhileAWriteWaitsForItsReader) {
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "in.txt", "out.fifo"));
+  put("in.txt", points_export(20000));
+  const std::string fifo = box_.path("out.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // A read end that only looks at how full the FIFO is.
+  int peek = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(peek, 0);
+  RunOptions o = options();
+  o.tool_dir = guard_tools();
+  o.signal = SIGTERM;
+  o.ready = [peek](pid_t pid) {
+    int held = 0;
+    return ioctl(peek, FIONREAD, &held) == 0 && held >= 32768 && process_state(pid) == 'S';
+  };
+  RunResult r = run_program(o);
+  close(peek);
+
+  ASSERT_TRUE(r.signal_sent) << "the FIFO never filled: " << r.out << r.err;
+  ASSERT_TRUE(r.exited) << how_it_ended(r);
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "Killed\n");
+  EXPECT_EQ(tool_log(), "");
+}
+
+// Whatever allocation fails, the run ends with its report. The limits swept reach from where
+// the program cannot even be loaded (the loader's own failure, status 127) to where the run gets
+// past every allocation of its own.
+TEST_P(FaultTest, OutOfMemoryEndsWithTheReport) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limits";
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "in.txt", "out.txt"));
+  put("in.txt", kSmallExport);
+  const std::string tools = guard_tools();
+  auto run_within = [&](rlim_t kib) {
+    RunOptions o = options();
+    o.tool_dir = tools;
+    o.limits = {{RLIMIT_AS, kib << 10}};
+    return run_program(o);
+  };
+  auto short_of_memory = [](const RunResult& r) {
+    return (r.exited && r.exit_status == 127) ||
+           r.err.find("out of free space") != std::string::npos;
+  };
+  rlim_t low = 1024, high = 256 * 1024;
+  while (high - low > 16) {
+    rlim_t mid = (low + high) / 2;
+    (short_of_memory(run_within(mid)) ? low : high) = mid;
+  }
+  int reports = 0;
+  for (rlim_t kib = high - 1024; kib <= high; kib += 16) {
+    SCOPED_TRACE(std::to_string(kib) + " KiB");
+    RunResult r = run_within(kib);
+    if (r.exited && r.exit_status == 127) continue;
+    EXPECT_EQ(r.err.find("terminate"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("IOT Trap"), std::string::npos) << r.err;
+    if (r.exited) {
+      EXPECT_TRUE(r.exit_status == 0 || r.exit_status == 3) << r.exit_status << "\n" << r.err;
+    } else {
+      EXPECT_TRUE(r.aborted()) << how_it_ended(r);
+      EXPECT_TRUE(r.err.ends_with(" IO\n")) << r.err;
+    }
+    if (r.err.find("out of free space") != std::string::npos) ++reports;
+  }
+  EXPECT_GT(reports, 0) << "no limit below " << high << " KiB made an allocation fail";
+  RecordProperty("least_limit_kib", static_cast<int>(high));
+}
+
+// A control file that is a FIFO ends when its writer closes it: here one line short, so the
+// read of the last value meets the end of the file.
+TEST_P(FaultTest, ControlFileFifoEndsWhenItsWriterCloses) {
+  const ProgramCase& p = program();
+  std::string control = control_text(p, "in.txt", "out.txt");
+  control.erase(control.rfind('\n', control.size() - 2) + 1);
+  put("in.txt", kSmallExport);
+  const std::string fifo = box_.path(p.control);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  pid_t writer = feed_fifo(fifo, control);
+  ASSERT_GT(writer, 0);
+  RunResult r = run();
+  end_process(writer);
+
+  EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " " << how_it_ended(r);
+  EXPECT_EQ(r.err, std::string("list in: end of file\napparent state: unit 1 named ") + p.control +
+                       "\n"
+                       "last format: list io\n"
+                       "lately reading sequential formatted external IO\n");
+}
+
+// With standard streams closed, the run's files must not take their descriptors: the console
+// lines and the report would land in them.
+TEST_P(FaultTest, ClosedStandardStreamsKeepLinesAndReportsOutOfFiles) {
+  const ProgramCase& p = program();
+  struct Case {
+    std::vector<int> closed;
+    std::string_view exported;
+    bool completes;
+  };
+  const Case cases[] = {
+      {{0, 1, 2}, kSmallExport, true},
+      {{2}, "hdr\r\nnumber\r\n1.0 x 3.0\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.completes ? "complete run" : "failing run");
+    Sandbox box;
+    const std::string control = control_text(p, "in.txt", "out.txt");
+    write_file(box.path(p.control), control);
+    write_file(box.path("in.txt"), c.exported);
+    if (!p.zep) write_file(box.path("Header.txt"), kHeaderText);
+    RunOptions o = options();
+    o.dir = box.dir();
+    o.streams_dir = box.root();
+    o.closed = c.closed;
+    RunResult r = run_program(o);
+
+    EXPECT_EQ(read_file(box.path(p.control)), control);
+    EXPECT_EQ(read_file(box.path("in.txt")), c.exported);
+    if (c.completes) {
+      EXPECT_TRUE(r.exited && r.exit_status == 0) << how_it_ended(r);
+      const std::string out = read_file(box.path("out.txt"));
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), p.zep ? kZepHeaderLines + 2 : 3) << out;
+    } else {
+      EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " signal " << r.term_signal;
+    }
+  }
+}
+
+// An export that may be written but not read is refused at its open, and kept as it is.
+TEST_P(FaultTest, ExportThatCannotBeReadIsRefusedAndKept) {
+  if (!testkit::can_drop_file_override()) {
+    GTEST_SKIP() << "root here cannot be made to meet file permissions";
+  }
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "in.txt", "out.txt"));
+  put("in.txt", kSmallExport);
+  ASSERT_EQ(chmod(box_.path("in.txt").c_str(), 0200), 0);
+  RunOptions o = options();
+  o.tool_dir = guard_tools();
+  o.without_file_override = true;
+  RunResult r = run_program(o);
+  chmod(box_.path("in.txt").c_str(), 0644);
+
+  EXPECT_TRUE(r.aborted()) << "exit " << r.exit_status << " signal " << r.term_signal;
+  std::vector<std::string> lines = split_lines(r.err);
+  ASSERT_GE(lines.size(), 2u) << r.err;
+  EXPECT_EQ(lines[0], "open: Permission denied");
+  EXPECT_EQ(lines[1], "apparent state: unit 2 named in.txt");
+  EXPECT_EQ(get("in.txt"), kSmallExport) << "the export changed";
+}
+
+// With the console and standard error in one log, the console's lines come before what the
+// finishing commands print.
+TEST_P(FaultTest, ConsoleLinesComeBeforeTheCommandsInOneLog) {
+  const ProgramCase& p = program();
+  put(p.control, control_text(p, "in.txt", "out.txt"));
+  put("in.txt", kSmallExport);
+  // Each tool names itself on standard error, then does its work.
+  const std::string dir = box_.root() + "/named-bin";
+  mkdir(dir.c_str(), 0755);
+  for (const char* tool : {"unix2dos", "mv", "cat", "rm"}) {
+    std::string path = dir + "/" + tool;
+    write_file(path, std::string("#!/bin/sh\necho '[") + tool + "]' >&2\nPATH='" + kToolDir +
+                         "':/usr/bin:/bin exec " + tool + " \"$@\"\n");
+    chmod(path.c_str(), 0755);
+  }
+  RunOptions o = options();
+  o.tool_dir = dir;
+  o.errors_to_console = true;
+  RunResult r = run_program(o);
+
+  ASSERT_TRUE(r.exited && r.exit_status == 0) << how_it_ended(r) << "\n" << r.out;
+  const std::string tail = p.zep ? " Converting output file from unix to dos\n[unix2dos]\n"
+                                 : " Found  2 points\n[mv]\n[cat]\n[rm]\n";
+  EXPECT_TRUE(r.out.ends_with(tail)) << r.out;
 }
 
 // ---- File names with shell metacharacters ----------------------------------------------------

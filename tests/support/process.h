@@ -6,6 +6,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -24,6 +26,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/support/files.h"
@@ -76,7 +79,31 @@ struct RunOptions {
   std::function<bool(pid_t)> ready;  // polled with the child's id while it runs
   std::vector<int> ignored;          // signals ignored when the program starts
   bool console_reader_gone = false;  // standard output is a pipe whose reader has closed it
+  bool errors_to_console = false;    // standard error goes where standard output goes
+  std::vector<int> closed;           // standard descriptors closed when the program starts
+  std::vector<std::pair<int, rlim_t>> limits;  // resource limits (setrlimit) of the program
+  bool without_file_override = false;  // root meets file permissions (can_drop_file_override)
 };
+
+// Drops the capabilities by which root passes over the permissions of files, for every program
+// this process execs.
+inline bool drop_file_override() {
+  return prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
+         prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
+}
+
+/// Whether a program run by root can be made to meet file permissions as their owner does
+/// (the capabilities are dropped in the child before exec); always true for other users.
+inline bool can_drop_file_override() {
+  if (geteuid() != 0) return true;
+  pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) _exit(drop_file_override() ? 0 : 1);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 struct RunResult {
   bool exited = false;  // ended by exit (else by a signal, or killed at the time limit)
@@ -136,8 +163,14 @@ inline RunResult run_program(const RunOptions& options) {
     if (in < 0 || out < 0 || err < 0) _exit(126);
     dup2(in, 0);
     dup2(options.console_reader_gone ? gone[1] : out, 1);
-    dup2(err, 2);
+    dup2(options.errors_to_console ? 1 : err, 2);
     for (int fd = 3; fd < 1024; ++fd) close(fd);
+    for (int fd : options.closed) close(fd);
+    if (options.without_file_override && geteuid() == 0 && !drop_file_override()) _exit(125);
+    for (const auto& [resource, value] : options.limits) {
+      struct rlimit limit = {value, value};
+      if (setrlimit(resource, &limit) != 0) _exit(125);
+    }
     execve(argv[0], argv.data(), env.data());
     _exit(127);
   }
