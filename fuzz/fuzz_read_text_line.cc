@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (int n = 1; n < kUnitCount; ++n) {
     if (n != kErrorUnit && n != kInputUnit && n != kConsoleUnit) {
-      FUZZ_CHECK(unit(n).fd < 0, "a unit is left connected after the run ended");
+      FUZZ_CHECK(!unit_connected(n), "a unit is left connected after the run ended");
     }
   }
   return 0;

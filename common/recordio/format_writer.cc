@@ -6,11 +6,14 @@
 #include <cstring>
 #include <new>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/field_forms.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
+
+using namespace detail;
 namespace {
 
 bool has_data_descriptor(const Format& format, size_t from) {

@@ -13,9 +13,9 @@
 #include "common/recordio/detail/list_read.h"
 #include "common/recordio/detail/number_scan.h"
 #include "common/recordio/detail/text_scan.h"
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/run_end.h"
-#include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {

@@ -6,11 +6,14 @@
 #include <cstring>
 
 #include "common/recordio/detail/list_read.h"
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
+
+using namespace detail;
 
 void read_text_line(int n, char* target72) {
   Unit& u = unit(n);

@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
+
+using namespace detail;
 namespace {
 
 constexpr size_t kLineLimit = 80;

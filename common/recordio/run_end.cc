@@ -23,9 +23,12 @@
 #include <cstring>
 #include <new>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
+
+using namespace detail;
 
 volatile std::sig_atomic_t g_pending_signal = 0;
 
@@ -183,7 +186,21 @@ void install(int sig, void (*handler)(int), bool keep_ignored) {
 
 }  // namespace
 
-StatementState& statement_state() { return g_state; }
+const StatementState& statement_state() { return g_state; }
+
+void mark_no_statement_in_progress() { g_state.in_progress = false; }
+
+void begin_open(int n, std::string_view name) {
+  g_state.unit = n;
+  g_state.internal = false;
+  g_state.opening_name = name;
+}
+
+void fail_run_on_unit(int n, std::string_view context, const Failure& failure) {
+  g_state.unit = n;
+  g_state.internal = false;
+  fail_run(context, failure);
+}
 
 void begin_statement(int n, std::string_view format, bool writing) {
   poll_signals();

@@ -37,7 +37,15 @@ struct StatementState {
   volatile bool in_progress = false;
 };
 
-StatementState& statement_state();
+/// The statement state as the failure report would describe it now.
+const StatementState& statement_state();
+
+/// The run is ending: no statement is in progress any more, whichever one was interrupted.
+void mark_no_statement_in_progress();
+
+/// An open of unit n starts: it becomes the current unit; name is what the report names while
+/// the unit is not connected yet (empty once the open has connected it).
+void begin_open(int n, std::string_view name);
 
 /// A statement on unit n starts: it becomes the current unit, format the current format
 /// ("list io" for free-form statements), writing or reading the last kind of transfer.
@@ -58,6 +66,10 @@ std::string failure_report(std::string_view context, const Failure& failure,
 /// Writes the failure report for context and failure, closes every unit and ends the process
 /// by the abort signal (or through the run-end seam).
 [[noreturn]] void fail_run(std::string_view context, const Failure& failure);
+
+/// fail_run with unit n as the current unit: a failure of a unit's own operation (a write the
+/// file refuses, a close).
+[[noreturn]] void fail_run_on_unit(int n, std::string_view context, const Failure& failure);
 
 /// fail_run with a report that names the file name for the current unit, when that unit is not
 /// connected: for a file the run meant to create or use outside a unit.

@@ -8,10 +8,13 @@
 #include <cstring>
 #include <new>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
+
+using namespace detail;
 
 bool is_plain_word_char(char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;

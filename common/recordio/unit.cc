@@ -17,9 +17,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/run_end.h"
 
 namespace convkit {
+
+using namespace detail;
+
 namespace {
 
 Unit g_units[kUnitCount];
@@ -173,7 +177,7 @@ void close_quietly(Unit& u) {
 
 }  // namespace
 
-Unit& unit(int n) { return g_units[n]; }
+Unit& detail::unit(int n) { return g_units[n]; }
 
 void connect_standard_units() {
   for (int n = 0; n < kUnitCount; ++n) g_units[n].number = n;
@@ -183,19 +187,17 @@ void connect_standard_units() {
 }
 
 void open_unit(int n, const char* name, int name_length) {
-  StatementState& state = statement_state();
   int length = name_length > 0 ? name_length : 0;
   while (length > 0 && name[length - 1] == ' ') --length;
   std::string file(name, static_cast<size_t>(length));
-  state.unit = n;
-  state.internal = false;
+  begin_open(n, {});
   Unit& u = g_units[n];
   u.number = n;
   if (u.fd >= 0) {
     if (u.named && u.name == file && length == name_length) return;
     close_unit(n);
   }
-  state.opening_name = file;
+  begin_open(n, file);
   if (file.empty()) fail_run("open", Failure::text("null file name"));
 
   bool created = false;
@@ -255,7 +257,7 @@ void open_unit(int n, const char* name, int name_length) {
   u.pos = u.len = u.committed = 0;
   u.reading = false;
   u.moved = false;
-  state.opening_name.clear();
+  begin_open(n, {});
 }
 
 std::string_view opened_name(std::string_view name) {
@@ -292,7 +294,8 @@ void rewind_unit(int n) {
 
 void empty_unit(int n) {
   Unit& u = g_units[n];
-  if (u.fd < 0 || !u.named || !u.regular || u.moved) return;
+  // A file the unit may not write is left for the first write statement to refuse.
+  if (u.fd < 0 || !u.named || !u.regular || u.moved || !u.may_write) return;
   if (ftruncate(u.fd, 0) != 0) fail_run("endfile", Failure::text("truncation failed in endfile"));
 }
 
@@ -310,13 +313,12 @@ void close_unit(int n) {
   if (u.named && close(u.fd) != 0 && errno != EINTR) {
     int error = errno;
     u.direction = Direction::neutral;  // nothing is left to write
-    StatementState& state = statement_state();
-    state.unit = n;
-    state.internal = false;
-    fail_run("close", Failure::system(error));
+    fail_run_on_unit(n, "close", Failure::system(error));
   }
   disconnect(u);
 }
+
+bool unit_connected(int n) { return n >= 0 && n < kUnitCount && g_units[n].fd >= 0; }
 
 void close_all_units() {
   static bool done = false;
@@ -326,12 +328,12 @@ void close_all_units() {
   // A console whose reader has gone must not end the process before the files are cut.
   std::signal(SIGPIPE, SIG_IGN);
   g_closing_all = true;
-  statement_state().in_progress = false;
+  mark_no_statement_in_progress();
   for (int n = 0; n < kUnitCount; ++n) close_quietly(g_units[n]);
   g_closing_all = false;
 }
 
-void begin_reading(Unit& u, const char* context) {
+void detail::begin_reading(Unit& u, const char* context) {
   if (u.fd < 0) fail_run(context, Failure::text("unit not connected"));
   if (u.direction != Direction::neutral) {
     if (u.direction == Direction::writing) flush_unit(u);
@@ -345,7 +347,7 @@ void begin_reading(Unit& u, const char* context) {
   }
 }
 
-int refill_byte(Unit& u) {
+int detail::refill_byte(Unit& u) {
   if (u.at_end) return kEndOfFile;
   ensure_buffer(u);
   u.moved = true;
@@ -372,7 +374,7 @@ int refill_byte(Unit& u) {
   }
 }
 
-void begin_writing(Unit& u, const char* context) {
+void detail::begin_writing(Unit& u, const char* context) {
   if (u.fd < 0) fail_run(context, Failure::text("unit not connected"));
   if (u.reading) settle_read_ahead(u);
   if (!u.may_write && !reopen(u, false)) fail_run(context, Failure::text("can't write file"));
@@ -380,7 +382,7 @@ void begin_writing(Unit& u, const char* context) {
   u.moved = true;
 }
 
-char* reserve_bytes(Unit& u, size_t n) {
+char* detail::reserve_bytes(Unit& u, size_t n) {
   ensure_buffer(u);
   if (u.cap - u.len >= n) return u.buf + u.len;
   if (u.committed > 0) flush_unit(u);
@@ -395,7 +397,7 @@ char* reserve_bytes(Unit& u, size_t n) {
   return u.buf + u.len;
 }
 
-void end_record(Unit& u) {
+void detail::end_record(Unit& u) {
   char* at = reserve_bytes(u, 1);
   *at = '\n';
   u.len += 1;
@@ -405,14 +407,11 @@ void end_record(Unit& u) {
   poll_signals();
 }
 
-void flush_unit(Unit& u) {
+void detail::flush_unit(Unit& u) {
   if (u.committed == 0 || u.fd < 0) return;
   int error = write_committed(u);
   if (error != 0 && u.named && !g_closing_all) {
-    StatementState& state = statement_state();
-    state.unit = u.number;
-    state.internal = false;
-    fail_run("write", Failure::system(error));
+    fail_run_on_unit(u.number, "write", Failure::system(error));
   }
 }
 

@@ -78,9 +78,8 @@ void open_zep_output(const ZepRun& run) {
   rewind_unit(kZepUnit);
   // The export has been read through once already, so nothing the run needs is lost. Emptied
   // now, an older file leaves no tail behind the new lines even when the run is killed before
-  // the output is cut at its close. A file that may not be written is left for the header's
-  // write to refuse.
-  if (unit(kZepUnit).may_write) empty_unit(kZepUnit);
+  // the output is cut at its close.
+  empty_unit(kZepUnit);
 }
 
 void write_zep_file(const ZepRun& run) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 #include "tests/support/files.h"
@@ -434,7 +435,7 @@ TEST_F(FreeReadTest, LastLineWithoutLineFeedCompletes) {
   EXPECT_EQ(v[0], 1.0);
   EXPECT_EQ(v[1], 2.0);
   EXPECT_EQ(v[2], 3.0);
-  EXPECT_TRUE(unit(kUnit).at_end);
+  EXPECT_TRUE(detail::unit(kUnit).at_end);
   double w = kKept;
   EXPECT_EQ(read_free(kUnit, {real_item(w)}, true), ReadOutcome::end_of_file);
   EXPECT_EQ(first_line(failure_of([&] { read_free(kUnit, {real_item(w)}, false); })),
@@ -622,7 +623,7 @@ TEST_F(FreeReadTest, TokenAcrossBufferEnd) {
   double v = kKept;
   read_free(kUnit, {real_item(v)}, false);
   ASSERT_EQ(v, 1.0);
-  const size_t chunk = unit(kUnit).len;
+  const size_t chunk = detail::unit(kUnit).len;
   ASSERT_GT(chunk, 100u);
 
   struct Token {
@@ -758,7 +759,7 @@ TEST_F(FreeReadTest, LineReadAfterEndFailsAtStart) {
   open_with(std::string(72, 'z'));
   std::string t(72, '~');
   read_text_line(kUnit, t.data());
-  EXPECT_TRUE(unit(kUnit).at_end);
+  EXPECT_TRUE(detail::unit(kUnit).at_end);
   EXPECT_EQ(first_line(failure_of([&] { read_text_line(kUnit, t.data()); })),
             "read start: end of file");
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
@@ -28,7 +29,7 @@ void open_named(int n, const std::string& name) {
 }
 
 void write_line(int n, const std::string& text) {
-  Unit& u = unit(n);
+  detail::Unit& u = detail::unit(n);
   begin_statement(n, "(A20)", true);
   begin_writing(u, "write start");
   char* at = reserve_bytes(u, text.size());

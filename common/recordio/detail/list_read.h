@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/recordio/unit.h"
+#include "common/recordio/detail/unit_bytes.h"
 
 namespace convkit::detail {
 
