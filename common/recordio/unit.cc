@@ -16,6 +16,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/run_end.h"
@@ -130,20 +132,89 @@ void disconnect(Unit& u) {
   u.direction = Direction::neutral;
 }
 
-void connect_stream(int n, int fd, Direction direction) {
+// What a unit learns of the descriptor it is connected to; the one place a unit is filled.
+struct Connection {
+  int fd = -1;
+  bool named = false;
+  std::string name;
+  bool may_read = false;
+  bool may_write = false;
+  bool fifo = false;
+  Direction direction = Direction::neutral;
+};
+
+void connect(int n, Connection c) {
   Unit& u = g_units[n];
   u.number = n;
-  u.fd = fd;
-  u.named = false;
-  u.seekable = isatty(fd) == 0;
-  u.may_read = n == kInputUnit;
-  u.may_write = n != kInputUnit;
+  u.fd = c.fd;
+  u.named = c.named;
+  u.name = std::move(c.name);
+  u.seekable = isatty(c.fd) == 0;
+  u.may_read = c.may_read;
+  u.may_write = c.may_write;
   u.at_end = false;
-  u.direction = direction;
   struct stat st;
-  u.regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  u.regular = fstat(c.fd, &st) == 0 && S_ISREG(st.st_mode);
+  u.fifo = c.fifo;
   u.dev = u.regular ? st.st_dev : 0;
   u.ino = u.regular ? st.st_ino : 0;
+  u.direction = c.direction;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  u.moved = false;
+}
+
+void connect_stream(int n, int fd, Direction direction) {
+  connect(n, {fd, false, {}, n == kInputUnit, n != kInputUnit, false, direction});
+}
+
+// The descriptor for a named file, tried "r+", "r", then created when missing; the connection
+// it makes, or the open's failure.
+Connection open_file(const std::string& file) {
+  Connection c{-1, true, file, true, true, false, Direction::neutral};
+  struct stat st;
+  c.fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  if (c.fifo) {
+    // A FIFO is read to the end its writer gives it only while no write end of it is ours. The
+    // open does not wait for a writer (the first read does), and a write statement reopens it
+    // for writing, so that an output FIFO is written as before.
+    c.may_write = false;
+    c.fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (c.fd >= 0) fcntl(c.fd, F_SETFL, fcntl(c.fd, F_GETFL) & ~O_NONBLOCK);
+  } else {
+    c.fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (c.fd < 0) {
+      c.may_write = false;
+      c.fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    // The third attempt only creates a missing file: an existing one that cannot be read (a
+    // file that may only be written) is refused with the reading attempt's error, unchanged.
+    // Nor does it truncate: a file that someone else made in the meantime is kept as it is.
+    if (c.fd < 0 && errno == ENOENT) {
+      c.may_read = false;
+      c.may_write = true;
+      c.fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+      c.direction = Direction::writing;
+    }
+  }
+  if (c.fd < 0) fail_run("open", Failure::system(errno));
+  return c;
+}
+
+// One file, one unit: a regular file already connected to another unit is refused before a
+// byte of it changes.
+void refuse_second_unit(int n, int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
+  for (int other = 0; other < kUnitCount; ++other) {
+    const Unit& o = g_units[other];
+    if (other == n || o.fd < 0 || !o.regular) continue;
+    if (o.dev == st.st_dev && o.ino == st.st_ino) {
+      close(fd);
+      std::string message = "file already connected to unit " + std::to_string(other);
+      fail_run("open", Failure::text(message));
+    }
+  }
 }
 
 // Reopens a unit's file for reading and writing at its logical position, or for reading only
@@ -191,72 +262,16 @@ void open_unit(int n, const char* name, int name_length) {
   while (length > 0 && name[length - 1] == ' ') --length;
   std::string file(name, static_cast<size_t>(length));
   begin_open(n, {});
-  Unit& u = g_units[n];
-  u.number = n;
+  const Unit& u = g_units[n];
   if (u.fd >= 0) {
     if (u.named && u.name == file && length == name_length) return;
     close_unit(n);
   }
   begin_open(n, file);
   if (file.empty()) fail_run("open", Failure::text("null file name"));
-
-  bool created = false;
-  bool may_read = true, may_write = true;
-  struct stat st;
-  const bool fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
-  int fd = -1;
-  if (fifo) {
-    // A FIFO is read to the end its writer gives it only while no write end of it is ours. The
-    // open does not wait for a writer (the first read does), and a write statement reopens it
-    // for writing, so that an output FIFO is written as before.
-    may_write = false;
-    fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  } else {
-    fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-      may_write = false;
-      fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    }
-    // The third attempt only creates a missing file: an existing one that cannot be read (a
-    // file that may only be written) is refused with the reading attempt's error, unchanged.
-    // Nor does it truncate: a file that someone else made in the meantime is kept as it is.
-    if (fd < 0 && errno == ENOENT) {
-      may_read = false;
-      may_write = true;
-      fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-      created = true;
-    }
-  }
-  if (fd < 0) fail_run("open", Failure::system(errno));
-
-  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (regular) {
-    for (int other = 0; other < kUnitCount; ++other) {
-      const Unit& o = g_units[other];
-      if (other == n || o.fd < 0 || !o.regular) continue;
-      if (o.dev == st.st_dev && o.ino == st.st_ino) {
-        close(fd);
-        std::string message = "file already connected to unit " + std::to_string(other);
-        fail_run("open", Failure::text(message));
-      }
-    }
-  }
-  u.fd = fd;
-  u.named = true;
-  u.name = file;
-  u.seekable = isatty(fd) == 0;
-  u.may_read = may_read;
-  u.may_write = may_write;
-  u.at_end = false;
-  u.regular = regular;
-  u.fifo = fifo;
-  u.dev = regular ? st.st_dev : 0;
-  u.ino = regular ? st.st_ino : 0;
-  u.direction = created ? Direction::writing : Direction::neutral;
-  u.pos = u.len = u.committed = 0;
-  u.reading = false;
-  u.moved = false;
+  Connection c = open_file(file);
+  refuse_second_unit(n, c.fd);
+  connect(n, std::move(c));
   begin_open(n, {});
 }
 
