@@ -275,6 +275,12 @@ void close_unit(int n) {
   disconnect(u);
 }
 
+off_t unit_offset(int n) {
+  const Unit& u = g_units[n];
+  if (u.fd < 0) return -1;
+  return logical_position(u);
+}
+
 void close_all_units() {
   static bool done = false;
   bool watched = run_ends_watched();

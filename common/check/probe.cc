@@ -1,0 +1,43 @@
+#include "common/check/probe.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/recordio/unit.h"
+
+namespace convkit {
+
+void start_check() {
+  watch_run_ends(true);
+  connect_standard_units();
+}
+
+FileState file_state(const std::string& name, int* error) {
+  struct stat st;
+  *error = 0;
+  if (stat(name.c_str(), &st) != 0) {
+    *error = errno;
+    return errno == ENOENT ? FileState::missing : FileState::unreadable;
+  }
+  // A file that cannot be read would be opened for writing only, and emptied; a folder, a pipe
+  // or a device is not what a conversion reads either.
+  if (!S_ISREG(st.st_mode)) {
+    *error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return FileState::unreadable;
+  }
+  if (access(name.c_str(), R_OK) != 0) {
+    *error = errno;
+    return FileState::unreadable;
+  }
+  return FileState::regular;
+}
+
+std::string opened_name(const char* chars, int length) {
+  int n = length > 0 ? length : 0;
+  while (n > 0 && chars[n - 1] == ' ') --n;
+  return std::string(chars, static_cast<size_t>(n));
+}
+
+}  // namespace convkit
