@@ -231,9 +231,12 @@ int check_colbrand() {
     if (output_name.empty()) {
       facts.stop.first_line = "open: null file name";
     } else {
-      fate = check_output(report, output_place, output_name, export_name, kExport);
-      if (fate == OutputFate::refused) {
-        facts.stop.first_line = "open: file already connected to unit 2";
+      std::string open_stop;
+      fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
+      if (!open_stop.empty()) {
+        // The output is opened before the export's first read.
+        facts.stop.first_line = open_stop;
+        facts.stop_place = output_place;
       }
     }
   }
@@ -284,6 +287,8 @@ int check_colbrand() {
   std::string shown_out = shown(output_name);
   if (!export_opens || output_name.empty()) {
     report.summary("output file", shown_out + " is not opened");
+  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
+    report.summary("output file", shown_out + " cannot be opened or written");
   } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
     report.summary("output file",
                    shown_out + " is " + std::string(fate_text(fate)) +

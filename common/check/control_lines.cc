@@ -42,6 +42,12 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
                "the file holds zero bytes: it looks like UTF-16 text, which the conversion "
                "cannot read; save it as plain text with CR LF line ends");
   }
+  if (start.substr(0, 3) == "\xEF\xBB\xBF") {
+    report.add(Severity::warning, {name, 1, 1},
+               "the file begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
+               "editors: the conversion reads it as the first characters of line 1, so the "
+               "export's name begins with it; save " + name + " without it");
+  }
   if (f.lf_lines > 0 && f.crlf_lines > 0) {
     report.add(Severity::warning, {name, 0, 0},
                "mixed line ends: " + std::to_string(f.crlf_lines) + " lines end in CR LF, " +

@@ -341,7 +341,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
         }
       }
       if (s.numbers == 2) ++two_lines;
-      if (s.numbers > want && ++long_lines == 1) first_long = l.number;
+      if (s.numbers > want && s.comma_column == 0 && ++long_lines == 1) first_long = l.number;
       if (s.junk_column > 0 && ++junk_lines == 1) {
         std::string item(vis.substr(static_cast<size_t>(s.number_column - 1),
                                     static_cast<size_t>(s.junk_end - s.number_column)));
@@ -420,7 +420,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                "every data line holds two values, as current DigiElch text exports of E and I "
                "do, and " +
                    prog + " reads three per point (potential, time, current)" +
-                   (short_crlf ? ": with CR LF line ends the conversion fails at the first"
+                   (short_crlf ? ": with CR LF line ends the conversion fails at the first of them"
                                : ": the values shift from line to line, and every point after "
                                  "this line is misaligned") +
                    who);
@@ -439,12 +439,18 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                    want_text + " values, the first here: " + prog + " reads the first " +
                    want_text + " and ignores the rest of the line");
   }
-  if (junk_lines > 1 || comma_lines > 1) {
+  if (junk_lines > 1) {
     report.add(Severity::note, {name, 0, 0},
-               std::to_string(junk_lines) + " data lines hold a number followed by other bytes, " +
-                   std::to_string(comma_lines) + " a decimal comma");
+               std::to_string(junk_lines) +
+                   " data lines hold a number followed by other bytes; the first is shown");
   }
-  if (last_unended > 0 && last_unended_text && last_unended_data) {
+  if (comma_lines > 1) {
+    report.add(Severity::note, {name, 0, 0},
+               std::to_string(comma_lines) +
+                   " data lines hold a decimal comma; the first is shown");
+  }
+  f.misaligned = short_lines > 0 || comma_lines > 0;
+  if (last_unended > 0 && last_unended_text && last_unended_data && !f.stop) {
     bool counted = !count.partial;
     report.add(counted ? Severity::note : Severity::warning, {name, last_unended, 0},
                counted ? "the last line has no line end; it is counted, since it ends right "

@@ -40,6 +40,7 @@ struct ExportFacts {
   bool stop_after_output = false; // it comes while the output is being written
   Place stop_place;
   int64_t lines = 0;
+  bool misaligned = false;        // the values of some lines are not where the user put them
 };
 
 /// Runs the export's reads as the conversion does, on unit reading.unit, and looks at its bytes;

@@ -10,13 +10,14 @@
 namespace convkit {
 
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
-                        const std::string& export_name, int export_unit) {
+                        const std::string& export_name, int export_unit, std::string& stop) {
   struct stat out, in;
   bool out_exists = stat(output.c_str(), &out) == 0;
   bool in_exists = stat(export_name.c_str(), &in) == 0;
   bool same = out_exists && in_exists ? out.st_dev == in.st_dev && out.st_ino == in.st_ino
                                       : output == export_name;
   if (same) {
+    stop = "open: file already connected to unit " + std::to_string(export_unit);
     report.add(Severity::error, place,
                "the output is the export itself: the conversion refuses to open it (\"open: "
                "file already connected to unit " +
@@ -48,6 +49,7 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   if (slash != std::string::npos) folder = slash == 0 ? "/" : output.substr(0, slash);
   struct stat dir;
   if (stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
+    stop = "open: No such file or directory";
     report.add(Severity::error, place,
                "the folder " + shown(folder) +
                    " of the output does not exist: the conversion stops with \"open: No such "
@@ -55,6 +57,7 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
     return OutputFate::fails;
   }
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    stop = "open: Permission denied";
     report.add(Severity::error, place,
                "the folder " + shown(folder) +
                    " of the output is not writable: the conversion stops with \"open: "

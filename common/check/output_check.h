@@ -17,9 +17,10 @@ enum class OutputFate {
 };
 
 /// The output's fate; adds a finding at place (the control line that names it) for all but
-/// created. export_unit is the unit the export is open on when the output is opened.
+/// created. export_unit is the unit the export is open on when the output is opened. stop
+/// receives the first line of the failure report when the open is sure to fail.
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
-                        const std::string& export_name, int export_unit);
+                        const std::string& export_name, int export_unit, std::string& stop);
 
 /// "created", "replaced", ...: what the summary says about the output.
 std::string_view fate_text(OutputFate fate);

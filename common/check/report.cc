@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "common/recordio/list_writer.h"
@@ -23,26 +24,30 @@ void write_all(int fd, std::string_view text) {
 }  // namespace
 
 void Report::add(Severity severity, const Place& place, std::string_view text) {
-  findings_ += place.file;
+  size_t rank = 0;
+  while (rank < files_.size() && files_[rank] != place.file) ++rank;
+  if (rank == files_.size()) files_.push_back(place.file);
+  std::string line = place.file;
   if (place.line > 0) {
-    findings_ += ':' + std::to_string(place.line);
-    if (place.column > 0) findings_ += ':' + std::to_string(place.column);
+    line += ':' + std::to_string(place.line);
+    if (place.column > 0) line += ':' + std::to_string(place.column);
   }
   switch (severity) {
     case Severity::note:
-      findings_ += ": note: ";
+      line += ": note: ";
       break;
     case Severity::warning:
-      findings_ += ": warning: ";
+      line += ": warning: ";
       ++warnings_;
       break;
     case Severity::error:
-      findings_ += ": error: ";
+      line += ": error: ";
       ++errors_;
       break;
   }
-  findings_ += text;
-  findings_ += '\n';
+  line += text;
+  line += '\n';
+  findings_.push_back({rank, place.line, std::move(line)});
 }
 
 void Report::summary(std::string_view label, std::string_view value) {
@@ -55,8 +60,13 @@ void Report::summary(std::string_view label, std::string_view value) {
 }
 
 void Report::print(std::string_view program) const {
-  std::string text = findings_;
-  if (!findings_.empty()) text += '\n';
+  std::vector<Finding> sorted = findings_;
+  std::stable_sort(sorted.begin(), sorted.end(), [](const Finding& a, const Finding& b) {
+    return a.file != b.file ? a.file < b.file : a.line < b.line;
+  });
+  std::string text;
+  for (const Finding& f : sorted) text += f.text;
+  if (!sorted.empty()) text += '\n';
   text += "What ";
   text += program;
   text += " will do:\n";

@@ -18,7 +18,8 @@ struct Place {
   int64_t column = 0;
 };
 
-/// The findings of one check and its summary lines, printed at the end in the order found.
+/// The findings of one check and its summary lines, printed at the end: the findings file by
+/// file in the order the files were first named, each file's by line.
 class Report {
  public:
   /// One finding at place.
@@ -33,7 +34,13 @@ class Report {
   bool failed() const { return errors_ > 0; }
 
  private:
-  std::string findings_;
+  struct Finding {
+    size_t file;  // rank of its file
+    int64_t line;
+    std::string text;
+  };
+  std::vector<std::string> files_;
+  std::vector<Finding> findings_;
   std::string summary_;
   int warnings_ = 0;
   int errors_ = 0;

@@ -54,13 +54,19 @@ ValueShape value_shape(std::string_view t) {
       while (i < n && is_blank(t[i])) ++i;
     }
     if (i >= n) break;
+    if (t[i] == '/' || t[i] == ',') {  // a slash ends a read; a second comma is a null value
+      ++i;
+      continue;
+    }
     size_t start = i;
     ++s.items;
     size_t len = number_length(t.substr(i));
     if (len == 0) {
       if (leading && s.text_column == 0) s.text_column = static_cast<int>(start + 1);
       leading = false;
-      while (i < n && !is_separator(t[i])) ++i;
+      do {
+        ++i;
+      } while (i < n && !is_separator(t[i]));
       continue;
     }
     i += len;

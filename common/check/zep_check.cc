@@ -209,17 +209,21 @@ int check_zep_program(const ZepProgram& p) {
                "vscan is 0: freq is " + in_words(freq) + " and delt " + in_words(delt) +
                    ", and the ZEP file shows them so; give the scan rate in V/s");
   }
-  if (export_read && !facts.stop && std::isfinite(erange) && erange != 0.0 && c.vscan != 0.0 &&
-      !std::isfinite(delt)) {
+  if (export_read && !facts.stop && facts.npts == 0) {
+    report.add(Severity::warning, {export_name, facts.heading_line, 0},
+               "no data line follows the column heading: the ZEP file gets its 41 header records "
+               "only, and delt is " + in_words(delt));
+  } else if (export_read && !facts.stop && std::isfinite(erange) && erange != 0.0 &&
+             c.vscan != 0.0 && !std::isfinite(delt)) {
     report.add(Severity::warning, {export_name, 0, 0},
-               "the export gives " + std::to_string(facts.npts) + " points, so delt = erange / (" +
+               "the export gives " + std::to_string(facts.npts) + (facts.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
                    (p.steps_between_points ? "(npts - 1)" : "npts") + " * vscan) is " +
                    in_words(delt) + " and the times of the ZEP file are not numbers");
   }
 
   // The sweep against the data: an export that does not run from estart over evertex to eend
   // belongs to another control file.
-  if (export_read && facts.converted > 1) {
+  if (export_read && facts.converted > 1 && !facts.misaligned) {
     double lo = std::min(c.estart, std::min(c.evertex, c.eend));
     double hi = std::max(c.estart, std::max(c.evertex, c.eend));
     double tolerance = std::abs(c.amp) * 1e-3 + 0.05 * (hi - lo) + 1e-6;
@@ -241,7 +245,13 @@ int check_zep_program(const ZepProgram& p) {
   if (output_name.empty()) {
     if (!facts.stop) facts.stop.first_line = "open: null file name";
   } else if (output_opened || (export_read && !facts.stop)) {
-    fate = check_output(report, output_place, output_name, export_name, kExport);
+    std::string open_stop;
+    fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
+    if (!facts.stop && !open_stop.empty()) {
+      facts.stop.first_line = open_stop;
+      facts.stop_after_output = true;
+      facts.stop_place = output_place;
+    }
   }
   bool unix2dos = tool_on_path("unix2dos");
   bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
@@ -296,6 +306,8 @@ int check_zep_program(const ZepProgram& p) {
   std::string out_shown = shown(output_name);
   if (facts.stop && !facts.stop_after_output) {
     report.summary("output file", out_shown + " is not opened");
+  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
+    report.summary("output file", out_shown + " cannot be opened or written");
   } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
     report.summary("output file", out_shown + " is " + std::string(fate_text(fate)) +
                                       (facts.stop ? ", and left incomplete"
