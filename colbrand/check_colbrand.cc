@@ -84,8 +84,8 @@ void check_header_file(Report& report) {
     ended = l.ended;
   }
   std::string_view start = scan.start();
-  if (start.size() >= 2 && ((start[0] == '\xFF' && start[1] == '\xFE') ||
-                            (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (start.size() >= 2 &&
+      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
     report.add(Severity::warning, {name, 1, 1},
                "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
                "which are single-byte text; save it as plain text");
@@ -177,7 +177,9 @@ int check_colbrand() {
     std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
     if (stop.first_line.find("end of file") != std::string::npos) {
       text += std::string(": the file ends before its ") +
-              (done == 0 ? "first line" : done == 1 ? "second line" : "third line, delt") +
+              (done == 0   ? "first line"
+               : done == 1 ? "second line"
+                           : "third line, delt") +
               "; colbrand.inp holds three lines, each CR LF ended";
     } else {
       if (line_of(done) != nullptr) at.line = line_of(done)->number;
@@ -260,10 +262,10 @@ int check_colbrand() {
   }
 
   // The summary.
-  report.summary("control file", control + (lines.lf_lines > 0 && lines.crlf_lines == 0
-                                                ? " (LF line ends)"
-                                                : lines.lf_lines > 0 ? " (mixed line ends)"
-                                                                     : " (CR LF line ends)"));
+  report.summary("control file",
+                 control + (lines.lf_lines > 0 && lines.crlf_lines == 0 ? " (LF line ends)"
+                            : lines.lf_lines > 0                        ? " (mixed line ends)"
+                                                                        : " (CR LF line ends)"));
   report.summary("export", shown(in) + " (line " + std::to_string(line_no(0)) + ")");
   report.summary("output", shown(out) + " (line " + std::to_string(line_no(1)) + ")");
   report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
@@ -280,8 +282,7 @@ int check_colbrand() {
                                         number_text(facts.first[1]) + ", t 0.");
       report.summary("last point",
                      "E " + number_text(facts.last[0]) + ", -I " + number_text(facts.last[1]) +
-                         ", t " +
-                         number_text(static_cast<double>(facts.converted - 1) * delt));
+                         ", t " + number_text(static_cast<double>(facts.converted - 1) * delt));
     }
   }
   std::string shown_out = shown(output_name);
@@ -300,8 +301,10 @@ int check_colbrand() {
     report.summary("output file", shown_out + ": " + std::string(fate_text(fate)));
   }
   if (completes) {
-    report.summary("then", "mv " + output_name + " colbrand.XXXXXX; cat Header.txt "
-                           "colbrand.XXXXXX > " + output_name + "; rm -f colbrand.XXXXXX");
+    report.summary("then", "mv " + output_name +
+                               " colbrand.XXXXXX; cat Header.txt "
+                               "colbrand.XXXXXX > " +
+                               output_name + "; rm -f colbrand.XXXXXX");
   }
   std::string where = facts.stop_place.line > 0 ? " at " + facts.stop_place.file + ":" +
                                                       std::to_string(facts.stop_place.line)

@@ -26,8 +26,6 @@ const ProgramText kPressikText = {
     "Without arguments: the conversion. Manual: man pressik; the ZEP file: man 5 zep.\n"};
 
 // Own: the point count reads two values per record, the time step divides by npts - 1.
-int check_pressik() {
-  return check_zep_program({"pressik", "pressik.inp", 2, true, false});
-}
+int check_pressik() { return check_zep_program({"pressik", "pressik.inp", 2, true, false}); }
 
 }  // namespace convkit

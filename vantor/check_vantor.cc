@@ -25,8 +25,6 @@ const ProgramText kVantorText = {
     "\n"
     "Without arguments: the conversion. Manual: man vantor; the ZEP file: man 5 zep.\n"};
 
-int check_vantor() {
-  return check_zep_program({"vantor", "vantor.inp", 3, false, true});
-}
+int check_vantor() { return check_zep_program({"vantor", "vantor.inp", 3, false, true}); }
 
 }  // namespace convkit

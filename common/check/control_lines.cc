@@ -32,8 +32,8 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
     }
   }
   std::string_view start = scan.start();
-  if (start.size() >= 2 && ((start[0] == '\xFF' && start[1] == '\xFE') ||
-                            (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (start.size() >= 2 &&
+      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
     report.add(Severity::error, {name, 1, 1},
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, which the "
                "conversion cannot read; save it as plain text with CR LF line ends");
@@ -46,7 +46,8 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
                "editors: the conversion reads it as the first characters of line 1, so the "
-               "export's name begins with it; save " + name + " without it");
+               "export's name begins with it; save " +
+                   name + " without it");
   }
   if (f.lf_lines > 0 && f.crlf_lines > 0) {
     report.add(Severity::warning, {name, 0, 0},
@@ -65,16 +66,15 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
     size_t len = number_length(text.substr(text.find_first_not_of(" \t")));
     std::string read(text.substr(text.find_first_not_of(" \t"), len));
     report.add(Severity::warning, {file.name, line.number, s.comma_column},
-               "a decimal comma: the conversion takes the comma for a separator and reads " +
-                   what + " as " + read + "; write a decimal point");
-  } else if (s.junk_column > 0 && s.number_column == static_cast<int>(
-                                                         text.find_first_not_of(" \t") + 1)) {
+               "a decimal comma: the conversion takes the comma for a separator and reads " + what +
+                   " as " + read + "; write a decimal point");
+  } else if (s.junk_column > 0 &&
+             s.number_column == static_cast<int>(text.find_first_not_of(" \t") + 1)) {
     std::string number(text.substr(static_cast<size_t>(s.number_column - 1),
                                    static_cast<size_t>(s.junk_column - s.number_column)));
     report.add(Severity::warning, {file.name, line.number, s.junk_column},
                "the number runs on into other bytes: the conversion reads only the leading " +
-                   number + " as " + what +
-                   "; put a blank between a value and a comment or unit");
+                   number + " as " + what + "; put a blank between a value and a comment or unit");
   }
 }
 

@@ -39,10 +39,10 @@ inline ReadOutcome read_record(int unit, int count, double* v) {
 }
 
 struct Pass {
-  int32_t done = 0;        // complete statements
-  bool limit = false;      // stopped by the point limit
-  bool partial = false;    // the statement that met the end had stored a value
-  off_t end_offset = -1;   // after the last statement, when stopped by the limit
+  int32_t done = 0;       // complete statements
+  bool limit = false;     // stopped by the point limit
+  bool partial = false;   // the statement that met the end had stored a value
+  off_t end_offset = -1;  // after the last statement, when stopped by the limit
   Stop stop;
 };
 
@@ -151,8 +151,7 @@ struct Locator {
       std::string reason =
           s.blank ? std::string("an empty line among the data of a CR LF export")
                   : "this line holds " + std::to_string(s.numbers) +
-                        (s.numbers == 1 ? " value" : " values") + " where " +
-                        std::to_string(need) +
+                        (s.numbers == 1 ? " value" : " values") + " where " + std::to_string(need) +
                         " are due, and with CR LF line ends its carriage return stands "
                         "where the next value is looked for";
       at(static_cast<int64_t>(text.size() - skip) + 1, reason);
@@ -366,8 +365,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
     if (!l.ended) {
       last_unended = l.number;
       last_unended_text = !value_shape(vis).blank;
-      last_unended_data = f.heading_found && l.offset >= data_offset &&
-                          (data_end < 0 || l.offset < data_end);
+      last_unended_data =
+          f.heading_found && l.offset >= data_offset && (data_end < 0 || l.offset < data_end);
     }
   }
   if (scan.error() != 0 && !scan.ok()) {
@@ -376,8 +375,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
 
   // The file as a whole.
   std::string_view start = scan.start();
-  if (start.size() >= 2 && ((start[0] == '\xFF' && start[1] == '\xFE') ||
-                            (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (start.size() >= 2 &&
+      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
     report.add(Severity::error, {name, 1, 1},
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, two bytes a "
                "character, which the conversion cannot read; save the export as plain text "
@@ -394,7 +393,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                "reads them as the first characters of line 1; save the export without it");
   }
   if (crlf_lines > 0 && lf_lines > 0) {
-    report.add(Severity::warning, {name, crlf_lines > lf_lines ? first_lf_line : first_crlf_line, 0},
+    report.add(Severity::warning,
+               {name, crlf_lines > lf_lines ? first_lf_line : first_crlf_line, 0},
                "mixed line ends: " + plural(crlf_lines, "line ends", "lines end") + " in CR LF, " +
                    std::to_string(lf_lines) +
                    " in LF only, the first of the fewer kind here; a carriage return is part "
@@ -404,8 +404,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   // The heading.
   if (f.heading_found) {
     report.add(Severity::note, {name, f.heading_line, 0},
-               "the column heading " + std::string(reading.program) + " takes: " +
-                   quoted_text(f.heading_text) + "; the data lines follow it");
+               "the column heading " + std::string(reading.program) +
+                   " takes: " + quoted_text(f.heading_text) + "; the data lines follow it");
   }
 
   // What the data lines hold.
@@ -426,8 +426,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                    who);
   } else if (short_lines > 0 && !short_crlf) {
     report.add(Severity::warning, {name, first_short, 0},
-               "this data line holds " + plural(first_short_values, "value", "values") +
-                   " where " + prog + " reads " + want_text +
+               "this data line holds " + plural(first_short_values, "value", "values") + " where " +
+                   prog + " reads " + want_text +
                    ": with LF line ends the missing values are taken from the next line, so the "
                    "points after it are misaligned (" +
                    plural(short_lines, "short line", "short lines") +
@@ -445,9 +445,9 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                    " data lines hold a number followed by other bytes; the first is shown");
   }
   if (comma_lines > 1) {
-    report.add(Severity::note, {name, 0, 0},
-               std::to_string(comma_lines) +
-                   " data lines hold a decimal comma; the first is shown");
+    report.add(
+        Severity::note, {name, 0, 0},
+        std::to_string(comma_lines) + " data lines hold a decimal comma; the first is shown");
   }
   f.misaligned = short_lines > 0 || comma_lines > 0;
   if (last_unended > 0 && last_unended_text && last_unended_data && !f.stop) {
@@ -467,8 +467,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
     report.add(Severity::warning, {name, first_beyond, 0},
                "the export holds more than " + std::to_string(kPointLimit) +
                    " data lines: only the first " + std::to_string(kPointLimit) +
-                   " are converted, and this line and the " +
-                   std::to_string(beyond_lines - 1) + " after it are not read");
+                   " are converted, and this line and the " + std::to_string(beyond_lines - 1) +
+                   " after it are not read");
   }
 
   // The failure, where it happens.
@@ -477,8 +477,9 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
     Place place{name, 0, 0};
     if (header_stop && f.stop.first_line == "list in: end of file") {
       place.line = f.lines;
-      text += ": no line's first word begins with 'number', so the search for the column "
-              "heading reads to the end of the export";
+      text +=
+          ": no line's first word begins with 'number', so the search for the column "
+          "heading reads to the end of the export";
       if (capital_heading > 0) {
         text += "; line " + std::to_string(capital_heading) + " begins with " +
                 shown(capital_word) + ", and the heading must begin with a lower-case 'number'";
@@ -490,8 +491,9 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
       place.column = locate.column;
       if (!locate.why.empty()) text += ": " + locate.why;
       if (text_after > 0 && locate.line >= text_after) {
-        text += "; this is text after the data lines: the export must end right after the line "
-                "end of its last data line";
+        text +=
+            "; this is text after the data lines: the export must end right after the line "
+            "end of its last data line";
       }
     } else if (f.lines > 0) {
       place.line = f.lines;

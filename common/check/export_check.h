@@ -17,30 +17,30 @@ namespace convkit {
 struct ExportReading {
   std::string_view program;
   int unit = 2;
-  int count_values = 3;    // numbers per record of the point count
-  int convert_values = 3;  // numbers per record of the conversion
-  bool output_opened_first = false;  // colbrand: the output is open before the export is read
-  bool counts_header = true;  // vantor: the header reads are counted (nhead)
+  int count_values = 3;               // numbers per record of the point count
+  int convert_values = 3;             // numbers per record of the conversion
+  bool output_opened_first = false;   // colbrand: the output is open before the export is read
+  bool counts_header = true;          // vantor: the header reads are counted (nhead)
   std::string_view two_value_reader;  // the program that reads two-value records, if another
 };
 
 /// What the conversion will meet in the export.
 struct ExportFacts {
   bool heading_found = false;
-  int32_t nhead = 0;            // header reads up to and including the heading
+  int32_t nhead = 0;  // header reads up to and including the heading
   int64_t heading_line = 0;
   std::string heading_text;
-  int32_t npts = 0;             // points counted (and reported on the console)
-  int32_t converted = 0;        // points the conversion writes
-  bool more_than_limit = false; // records beyond the point limit are never read
-  double first[3] = {0, 0, 0};  // first and last point as converted: E, the current, -
+  int32_t npts = 0;              // points counted (and reported on the console)
+  int32_t converted = 0;         // points the conversion writes
+  bool more_than_limit = false;  // records beyond the point limit are never read
+  double first[3] = {0, 0, 0};   // first and last point as converted: E, the current, -
   double last[3] = {0, 0, 0};
-  double emin = 0.0, emax = 0.0;  // range of the first column over the points converted
-  Stop stop;                      // the failure the conversion meets in the export
-  bool stop_after_output = false; // it comes while the output is being written
+  double emin = 0.0, emax = 0.0;   // range of the first column over the points converted
+  Stop stop;                       // the failure the conversion meets in the export
+  bool stop_after_output = false;  // it comes while the output is being written
   Place stop_place;
   int64_t lines = 0;
-  bool misaligned = false;        // the values of some lines are not where the user put them
+  bool misaligned = false;  // the values of some lines are not where the user put them
 };
 
 /// Runs the export's reads as the conversion does, on unit reading.unit, and looks at its bytes;

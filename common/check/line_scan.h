@@ -14,17 +14,17 @@ inline constexpr size_t kKeptBytes = 4096;
 
 /// One line of a file.
 struct Line {
-  int64_t number = 0;      // from 1
-  int64_t offset = 0;      // of its first byte in the file
-  int64_t length = 0;      // its bytes, the line feed not counted
-  std::string_view text;   // its first bytes (all when length <= kKeptBytes), no line feed
-  bool ended = false;      // a line feed ends it (else the file does)
-  bool crlf = false;       // its last byte before the line feed is a carriage return
+  int64_t number = 0;     // from 1
+  int64_t offset = 0;     // of its first byte in the file
+  int64_t length = 0;     // its bytes, the line feed not counted
+  std::string_view text;  // its first bytes (all when length <= kKeptBytes), no line feed
+  bool ended = false;     // a line feed ends it (else the file does)
+  bool crlf = false;      // its last byte before the line feed is a carriage return
 
   /// The text without the carriage return of a CR LF end.
   std::string_view visible() const {
     return crlf && text.size() == static_cast<size_t>(length) ? text.substr(0, text.size() - 1)
-                                                                : text;
+                                                              : text;
   }
 };
 

@@ -41,21 +41,22 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
     return;
   }
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-    warn(0, "the line begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
-            "editors: " + opens + ", a name that begins with the mark; save " + l.control +
-                " without it");
+    warn(0,
+         "the line begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
+         "editors: " +
+             opens + ", a name that begins with the mark; save " + l.control + " without it");
     return;
   }
   if (rule == NameRule::first_item) {
     size_t first = text.find_first_not_of(" \t");
     if (first != std::string_view::npos && (text[first] == '\'' || text[first] == '"')) {
-      warn(first, "a quoted name has no carriage return inside its quotes, so its last "
-                  "character is dropped: " + opens +
-                      "; write one spare last character inside the quotes ('" +
-                      std::string(visible.substr(first + 1, visible.size() > first + 2
-                                                                 ? visible.size() - first - 2
-                                                                 : 0)) +
-                      "_') or, without a slash, comma or blank in it, no quotes");
+      warn(first,
+           "a quoted name has no carriage return inside its quotes, so its last "
+           "character is dropped: " +
+               opens + "; write one spare last character inside the quotes ('" +
+               std::string(visible.substr(
+                   first + 1, visible.size() > first + 2 ? visible.size() - first - 2 : 0)) +
+               "_') or, without a slash, comma or blank in it, no quotes");
       return;
     }
     size_t stop = text.find_first_of(",/", first);
@@ -72,13 +73,14 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
     }
   }
   size_t blank = text.find_first_of(rule == NameRule::first_item ? " \t" : " ",
-                                     rule == NameRule::first_item
-                                         ? text.find_first_not_of(" \t")
-                                         : (text.size() > 1 && text[1] == ' ' ? 2 : 0));
+                                    rule == NameRule::first_item
+                                        ? text.find_first_not_of(" \t")
+                                        : (text.size() > 1 && text[1] == ' ' ? 2 : 0));
   if (blank != std::string_view::npos && blank < visible.size()) {
-    warn(blank, "the name ends at this blank, so it has no carriage return and loses its last "
-                "character: " + opens +
-                    "; put nothing after the name on its line, and no blank inside a name");
+    warn(blank,
+         "the name ends at this blank, so it has no carriage return and loses its last "
+         "character: " +
+             opens + "; put nothing after the name on its line, and no blank inside a name");
     return;
   }
   for (size_t i = 0; i < cut.size(); ++i) {
@@ -92,9 +94,9 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
   if (!l.crlf && cut.size() < visible.size() && visible.substr(0, cut.size()) == cut) {
     warn(cut.size(), "this line ends in LF only, not CR LF: " + prog +
                          " drops a name's last character, which with CR LF ends is the carriage "
-                         "return; here it is " + shown(visible.substr(cut.size(), 1)) +
-                         ", and " + opens + "; give " + l.control +
-                         " CR LF line ends (unix2dos " + l.control + ")");
+                         "return; here it is " +
+                         shown(visible.substr(cut.size(), 1)) + ", and " + opens + "; give " +
+                         l.control + " CR LF line ends (unix2dos " + l.control + ")");
     return;
   }
   warn(0, opens + ", not " + shown(visible) + " as the line shows");

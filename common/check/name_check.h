@@ -16,7 +16,7 @@ enum class NameRule {
 
 /// One name line of a control file.
 struct NameLine {
-  std::string control;    // the control file's name
+  std::string control;  // the control file's name
   std::string_view program;
   int64_t line = 0;       // its number
   std::string text;       // its bytes, line feed removed

@@ -34,14 +34,14 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
     }
     if (access(output.c_str(), W_OK) != 0) {
       report.add(Severity::error, place,
-                 "the output " + shown(output) +
-                     " exists and cannot be written (" + std::strerror(errno) +
+                 "the output " + shown(output) + " exists and cannot be written (" +
+                     std::strerror(errno) +
                      "): the conversion fails when it writes; remove it or name another file");
       return OutputFate::fails;
     }
-    report.add(Severity::note, place,
-               "the output " + shown(output) +
-                   " exists and will be replaced: its old content is lost");
+    report.add(
+        Severity::note, place,
+        "the output " + shown(output) + " exists and will be replaced: its old content is lost");
     return OutputFate::replaced;
   }
   std::string folder = ".";

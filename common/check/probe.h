@@ -42,9 +42,9 @@ Stop attempt(Step&& step) {
 void start_check();
 
 enum class FileState {
-  regular,      // a readable regular file
-  missing,      // no such file: a conversion would create it empty
-  unreadable,   // there, but not readable (or not a regular file): the check stops there
+  regular,     // a readable regular file
+  missing,     // no such file: a conversion would create it empty
+  unreadable,  // there, but not readable (or not a regular file): the check stops there
 };
 
 /// What a name refers to, as open_unit would open it (trailing blanks removed). error receives

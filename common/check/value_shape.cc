@@ -30,8 +30,8 @@ size_t number_length(std::string_view t) {
     }
   }
   if (!digit) return 0;
-  if (i < n && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd' || t[i] == '+' ||
-                t[i] == '-')) {
+  if (i < n &&
+      (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd' || t[i] == '+' || t[i] == '-')) {
     size_t j = i;
     if (t[j] != '+' && t[j] != '-') ++j;
     if (j < n && (t[j] == '+' || t[j] == '-')) ++j;

@@ -27,10 +27,14 @@ constexpr int kControl = 1;
 constexpr int kExport = 2;
 constexpr int kStatements = 8;
 
-const char* const kValueNames[kStatements] = {
-    "the export's name",      "the output's name",    "vscan, the scan rate",
-    "estart, the start potential", "evertex, the vertex potential", "eend, the end potential",
-    "amp, the AC amplitude",  "nper, the number of AC periods"};
+const char* const kValueNames[kStatements] = {"the export's name",
+                                              "the output's name",
+                                              "vscan, the scan rate",
+                                              "estart, the start potential",
+                                              "evertex, the vertex potential",
+                                              "eend, the end potential",
+                                              "amp, the AC amplitude",
+                                              "nper, the number of AC periods"};
 
 struct Control {
   char line[kLineLength];
@@ -72,8 +76,10 @@ int check_zep_program(const ZepProgram& p) {
   FileState state = file_state(control, &error);
   if (state == FileState::missing) {
     report.add(Severity::error, {control, 0, 0},
-               "there is no " + control + " in this folder: the conversion would create it "
-               "empty and stop with \"list in: end of file\"; run " + prog +
+               "there is no " + control +
+                   " in this folder: the conversion would create it "
+                   "empty and stop with \"list in: end of file\"; run " +
+                   prog +
                    " in the folder of your export, next to its control file (eight lines: "
                    "export, output, vscan, estart, evertex, eend, amp, nper; CR LF ends)");
     report.summary("result", "the conversion fails and leaves an empty " + control + " behind");
@@ -179,8 +185,7 @@ int check_zep_program(const ZepProgram& p) {
     } else if (es == FileState::unreadable) {
       facts.stop.first_line = "open: " + std::string(std::strerror(error));
       report.add(Severity::error, export_place,
-                 "the export " + shown(export_name) +
-                     " cannot be read: " + std::strerror(error));
+                 "the export " + shown(export_name) + " cannot be read: " + std::strerror(error));
     } else {
       ExportReading reading;
       reading.program = p.name;
@@ -202,7 +207,8 @@ int check_zep_program(const ZepProgram& p) {
   if (erange == 0.0) {
     report.add(Severity::warning, {control, line_no(3), 0},
                "estart, evertex and eend are equal: the potential range erange is 0, so freq "
-               "is " + in_words(freq) + " and every time is 0; check lines 4 to 6");
+               "is " +
+                   in_words(freq) + " and every time is 0; check lines 4 to 6");
   }
   if (c.vscan == 0.0) {
     report.add(Severity::warning, {control, line_no(2), 0},
@@ -212,11 +218,13 @@ int check_zep_program(const ZepProgram& p) {
   if (export_read && !facts.stop && facts.npts == 0) {
     report.add(Severity::warning, {export_name, facts.heading_line, 0},
                "no data line follows the column heading: the ZEP file gets its 41 header records "
-               "only, and delt is " + in_words(delt));
+               "only, and delt is " +
+                   in_words(delt));
   } else if (export_read && !facts.stop && std::isfinite(erange) && erange != 0.0 &&
              c.vscan != 0.0 && !std::isfinite(delt)) {
     report.add(Severity::warning, {export_name, 0, 0},
-               "the export gives " + std::to_string(facts.npts) + (facts.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
+               "the export gives " + std::to_string(facts.npts) +
+                   (facts.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
                    (p.steps_between_points ? "(npts - 1)" : "npts") + " * vscan) is " +
                    in_words(delt) + " and the times of the ZEP file are not numbers");
   }
@@ -263,37 +271,38 @@ int check_zep_program(const ZepProgram& p) {
   }
 
   // The summary.
-  report.summary("control file", control + (lines.lf_lines > 0 && lines.crlf_lines == 0
-                                                ? " (LF line ends)"
-                                                : lines.lf_lines > 0 ? " (mixed line ends)"
-                                                                     : " (CR LF line ends)"));
+  report.summary("control file",
+                 control + (lines.lf_lines > 0 && lines.crlf_lines == 0 ? " (LF line ends)"
+                            : lines.lf_lines > 0                        ? " (mixed line ends)"
+                                                                        : " (CR LF line ends)"));
   report.summary("export", shown(inname) + " (line " + std::to_string(line_no(0)) + ")");
   report.summary("output", shown(outname) + " (line " + std::to_string(line_no(1)) + ")");
   const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
   double values[] = {0, 0, c.vscan, c.estart, c.evertex, c.eend, c.amp, 0};
   const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
   for (int k = 2; k < 7; ++k) {
-    report.summary(labels[k], in_words(values[k]) + units[k] + " (line " +
-                                  std::to_string(line_no(k)) + ")");
+    report.summary(labels[k],
+                   in_words(values[k]) + units[k] + " (line " + std::to_string(line_no(k)) + ")");
   }
   report.summary("nper", std::to_string(c.nper) + " (line " + std::to_string(line_no(7)) + ")");
   report.summary("erange", in_words(erange) + " V");
   report.summary("freq", in_words(freq) + " Hz");
   if (export_read && !facts.stop) report.summary("delt", in_words(delt) + " s");
   if (export_read && facts.heading_found) {
-    report.summary("header lines", std::to_string(facts.heading_line) +
-                                       (p.header_length ? " (\"Header length = " +
-                                                              std::to_string(facts.nhead) + "\")"
-                                                        : std::string()));
+    report.summary(
+        "header lines",
+        std::to_string(facts.heading_line) +
+            (p.header_length ? " (\"Header length = " + std::to_string(facts.nhead) + "\")"
+                             : std::string()));
     report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
                                   shown(facts.heading_text));
   }
   if (export_read && !facts.stop) {
-    report.summary("points", std::to_string(facts.npts) + " (\"Found " +
-                                 std::to_string(facts.npts) + " data points\")" +
-                                 (facts.converted != facts.npts
-                                      ? ", " + std::to_string(facts.converted) + " written"
-                                      : std::string()));
+    report.summary(
+        "points",
+        std::to_string(facts.npts) + " (\"Found " + std::to_string(facts.npts) + " data points\")" +
+            (facts.converted != facts.npts ? ", " + std::to_string(facts.converted) + " written"
+                                           : std::string()));
     if (facts.converted > 0) {
       report.summary("first point", "E " + in_words(facts.first[0]) + " V, -I " +
                                         in_words(facts.first[1]) + " A, t 0. s");
@@ -309,11 +318,11 @@ int check_zep_program(const ZepProgram& p) {
   } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
     report.summary("output file", out_shown + " cannot be opened or written");
   } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
-    report.summary("output file", out_shown + " is " + std::string(fate_text(fate)) +
-                                      (facts.stop ? ", and left incomplete"
-                                                  : ": 41 header records and " +
-                                                        std::to_string(facts.converted) +
-                                                        " data lines"));
+    report.summary("output file",
+                   out_shown + " is " + std::string(fate_text(fate)) +
+                       (facts.stop ? ", and left incomplete"
+                                   : ": 41 header records and " + std::to_string(facts.converted) +
+                                         " data lines"));
   } else {
     report.summary("output file", out_shown + ": " + std::string(fate_text(fate)));
   }

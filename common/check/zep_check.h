@@ -8,9 +8,9 @@ namespace convkit {
 
 /// Where the two programs differ.
 struct ZepProgram {
-  std::string_view name;     // "vantor"
-  std::string_view control;  // "vantor.inp"
-  int count_values = 3;      // numbers per record of the point count
+  std::string_view name;              // "vantor"
+  std::string_view control;           // "vantor.inp"
+  int count_values = 3;               // numbers per record of the point count
   bool steps_between_points = false;  // delt over npts - 1 steps (pressik), else npts
   bool header_length = true;          // the console shows the header reads (vantor)
 };
