@@ -312,7 +312,7 @@ int check_colbrand() {
   if (facts.stop) {
     report.summary("result", "the conversion fails" + where + " with \"" + facts.stop.first_line +
                                  "\" (exit status 134)" +
-                                 (export_created ? "; the export is left behind, empty" : ""));
+                                 (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
   } else if (!completes) {
     report.summary("result", "the conversion fails when it opens or writes the output");
   } else {

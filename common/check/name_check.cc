@@ -12,7 +12,6 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
   while (!visible.empty() && (visible.back() == ' ' || visible.back() == '\t')) {
     visible.remove_suffix(1);
   }
-  if (cut == visible) return;
   std::string prog(l.program);
   std::string opens = prog + " opens " + shown(cut) + " as the " + std::string(l.what);
   Place at{l.control, l.line, 0};
@@ -20,6 +19,15 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
     at.column = static_cast<int64_t>(column + 1);
     report.add(Severity::warning, at, why);
   };
+  for (size_t i = 0; i < cut.size(); ++i) {
+    auto c = static_cast<unsigned char>(cut[i]);
+    if (c < 32 || c == 127) {
+      warn(i, "the name holds a byte that does not show (" + shown(cut.substr(i, 1)) +
+                  "): " + opens + "; retype the name");
+      return;
+    }
+  }
+  if (cut == visible) return;
 
   if (cut.empty()) {
     std::string why;
@@ -82,14 +90,6 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
          "character: " +
              opens + "; put nothing after the name on its line, and no blank inside a name");
     return;
-  }
-  for (size_t i = 0; i < cut.size(); ++i) {
-    auto c = static_cast<unsigned char>(cut[i]);
-    if (c < 32 || c == 127) {
-      warn(i, "the name holds a byte that does not show (" + shown(cut.substr(i, 1)) +
-                  "): " + opens + "; retype the name");
-      return;
-    }
   }
   if (!l.crlf && cut.size() < visible.size() && visible.substr(0, cut.size()) == cut) {
     warn(cut.size(), "this line ends in LF only, not CR LF: " + prog +
