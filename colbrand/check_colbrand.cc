@@ -310,9 +310,11 @@ int check_colbrand() {
                                                       std::to_string(facts.stop_place.line)
                                                 : std::string();
   if (facts.stop) {
-    report.summary("result", "the conversion fails" + where + " with \"" + facts.stop.first_line +
-                                 "\" (exit status 134)" +
-                                 (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
+    report.summary(
+        "result",
+        "the conversion fails" + where + " with \"" + facts.stop.first_line +
+            "\" (exit status 134)" +
+            (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
   } else if (!completes) {
     report.summary("result", "the conversion fails when it opens or writes the output");
   } else {

@@ -475,7 +475,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   if (f.stop) {
     std::string text = "the conversion stops here with \"" + f.stop.first_line + "\"";
     Place place{name, 0, 0};
-    if (header_stop && f.stop.first_line == "list in: end of file") {
+    if (header_stop && f.stop.first_line.find("end of file") != std::string::npos) {
       place.line = f.lines;
       text +=
           ": no line's first word begins with 'number', so the search for the column "

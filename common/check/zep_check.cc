@@ -204,15 +204,17 @@ int check_zep_program(const ZepProgram& p) {
 
   // Values that make the derived ones infinite or not a number.
   auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
+  bool delt_known = export_read && !facts.stop;
+  std::string and_delt = delt_known ? " and delt " + in_words(delt) : std::string();
   if (erange == 0.0) {
     report.add(Severity::warning, {control, line_no(3), 0},
-               "estart, evertex and eend are equal: the potential range erange is 0, so freq "
-               "is " +
-                   in_words(freq) + " and every time is 0; check lines 4 to 6");
+               "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
+                   in_words(freq) + and_delt + ", and the ZEP file shows them so; check lines " +
+                   std::to_string(line_no(3)) + " to " + std::to_string(line_no(5)));
   }
   if (c.vscan == 0.0) {
     report.add(Severity::warning, {control, line_no(2), 0},
-               "vscan is 0: freq is " + in_words(freq) + " and delt " + in_words(delt) +
+               "vscan is 0: freq is " + in_words(freq) + and_delt +
                    ", and the ZEP file shows them so; give the scan rate in V/s");
   }
   if (export_read && !facts.stop && facts.npts == 0) {
@@ -333,9 +335,11 @@ int check_zep_program(const ZepProgram& p) {
                                                       std::to_string(facts.stop_place.line)
                                                 : std::string();
   if (facts.stop) {
-    report.summary("result", "the conversion fails" + where + " with \"" + facts.stop.first_line +
-                                 "\" (exit status 134)" +
-                                 (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
+    report.summary(
+        "result",
+        "the conversion fails" + where + " with \"" + facts.stop.first_line +
+            "\" (exit status 134)" +
+            (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
   } else if (!completes) {
     report.summary("result", "the conversion fails when it opens or writes the output");
   } else {
