@@ -109,6 +109,7 @@ void check_header_file(Report& report) {
 int check_colbrand() {
   start_check();
   Report report;
+  report.name_file("colbrand.inp");
   const std::string control = "colbrand.inp";
   auto finish = [&] {
     report.print("colbrand");

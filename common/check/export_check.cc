@@ -171,6 +171,7 @@ struct Locator {
 ExportFacts check_export(const std::string& name, const char* chars, int length,
                          const ExportReading& reading, Report& report) {
   ExportFacts f;
+  report.name_file(name);
   const int unit = reading.unit;
   char line[kLineLength];
   text_assign(line, kLineLength, "", 0);

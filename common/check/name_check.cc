@@ -58,6 +58,13 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
   if (rule == NameRule::first_item) {
     size_t first = text.find_first_not_of(" \t");
     if (first != std::string_view::npos && (text[first] == '\'' || text[first] == '"')) {
+      // The documented way: one spare character inside the quotes, for the cut to drop.
+      std::string_view inside = visible.substr(first + 1);
+      if (!inside.empty() && inside.back() == text[first]) inside.remove_suffix(1);
+      if (inside.size() == cut.size() + 1 && inside.substr(0, cut.size()) == cut &&
+          inside.back() == '_') {
+        return;
+      }
       warn(first,
            "a quoted name has no carriage return inside its quotes, so its last "
            "character is dropped: " +

@@ -23,10 +23,17 @@ void write_all(int fd, std::string_view text) {
 
 }  // namespace
 
+void Report::name_file(const std::string& file) {
+  for (const std::string& f : files_) {
+    if (f == file) return;
+  }
+  files_.push_back(file);
+}
+
 void Report::add(Severity severity, const Place& place, std::string_view text) {
+  name_file(place.file);
   size_t rank = 0;
-  while (rank < files_.size() && files_[rank] != place.file) ++rank;
-  if (rank == files_.size()) files_.push_back(place.file);
+  while (files_[rank] != place.file) ++rank;
   std::string line = place.file;
   if (place.line > 0) {
     line += ':' + std::to_string(place.line);

@@ -22,6 +22,8 @@ struct Place {
 /// file in the order the files were first named, each file's by line.
 class Report {
  public:
+  /// Puts a file's findings after those of the files named before it.
+  void name_file(const std::string& file);
   /// One finding at place.
   void add(Severity severity, const Place& place, std::string_view text);
   /// One summary line: a label and its value.

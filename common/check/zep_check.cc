@@ -65,6 +65,7 @@ std::string in_words(double v) { return number_text(v); }
 int check_zep_program(const ZepProgram& p) {
   start_check();
   Report report;
+  report.name_file(std::string(p.control));
   std::string prog(p.name);
   std::string control(p.control);
   auto finish = [&] {
@@ -289,7 +290,7 @@ int check_zep_program(const ZepProgram& p) {
   report.summary("nper", std::to_string(c.nper) + " (line " + std::to_string(line_no(7)) + ")");
   report.summary("erange", in_words(erange) + " V");
   report.summary("freq", in_words(freq) + " Hz");
-  if (export_read && !facts.stop) report.summary("delt", in_words(delt) + " s");
+  if (delt_known) report.summary("delt", in_words(delt) + " s");
   if (export_read && facts.heading_found) {
     report.summary(
         "header lines",
@@ -299,7 +300,7 @@ int check_zep_program(const ZepProgram& p) {
     report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
                                   shown(facts.heading_text));
   }
-  if (export_read && !facts.stop) {
+  if (delt_known) {
     report.summary(
         "points",
         std::to_string(facts.npts) + " (\"Found " + std::to_string(facts.npts) + " data points\")" +
