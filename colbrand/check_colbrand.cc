@@ -275,7 +275,7 @@ int check_colbrand() {
     report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
                                   shown(facts.heading_text));
   }
-  if (export_read) {
+  if (export_read && !facts.stop) {
     report.summary("points", std::to_string(facts.converted) + " (\"Found  " +
                                  std::to_string(facts.converted) + " points\")");
     if (facts.converted > 0) {
