@@ -59,7 +59,7 @@ int32_t read_name(char* line, char* name) {
 }
 
 // Header.txt is not read by the program: cat copies its bytes in front of the points.
-void check_header_file(Report& report) {
+bool check_header_file(Report& report) {
   const std::string name = "Header.txt";
   int error = 0;
   FileState state = file_state(name, &error);
@@ -67,13 +67,13 @@ void check_header_file(Report& report) {
     report.add(Severity::warning, {name, 0, 0},
                "there is no Header.txt in this folder: cat reports it missing, and the output "
                "holds the point lines only, with exit status 0; put your header file here");
-    return;
+    return false;
   }
   if (state == FileState::unreadable) {
     report.add(Severity::warning, {name, 0, 0},
                "cannot be read (" + std::string(std::strerror(error)) +
                    "): the output holds the point lines only");
-    return;
+    return false;
   }
   LineScan scan(name);
   Line l;
@@ -102,6 +102,7 @@ void check_header_file(Report& report) {
                "the last line has no line end: the first point line is joined to it; end "
                "Header.txt with a line end");
   }
+  return true;
 }
 
 }  // namespace
@@ -254,8 +255,9 @@ int check_colbrand() {
     export_read = true;
   }
   bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
+  bool header = false;
   if (completes || (export_read && fate != OutputFate::fails && fate != OutputFate::refused)) {
-    check_header_file(report);
+    header = check_header_file(report);
   }
   if (completes && !tool_on_path("cat")) {
     report.add(Severity::warning, {control, 0, 0},
@@ -296,7 +298,8 @@ int check_colbrand() {
                    shown_out + " is " + std::string(fate_text(fate)) +
                        (facts.stop ? ", and left holding only the point lines written before "
                                      "the failure, without Header.txt"
-                                   : ": the bytes of Header.txt, then " +
+                                   : std::string(header ? ": the bytes of Header.txt, then "
+                                                        : ": no header, only ") +
                                          std::to_string(facts.converted) + " point lines"));
   } else {
     report.summary("output file", shown_out + ": " + std::string(fate_text(fate)));

@@ -205,7 +205,9 @@ int check_zep_program(const ZepProgram& p) {
 
   // Values that make the derived ones infinite or not a number.
   auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
-  bool delt_known = export_read && !facts.stop;
+  // The count, and with it delt and the console summary, comes before any failure of the
+  // conversion's own reads.
+  bool delt_known = export_read && (!facts.stop || facts.stop_after_output);
   std::string and_delt = delt_known ? " and delt " + in_words(delt) : std::string();
   if (erange == 0.0) {
     report.add(Severity::warning, {control, line_no(3), 0},

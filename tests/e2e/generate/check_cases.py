@@ -379,8 +379,9 @@ def colbrand_points(points, delt=0.008):
     return s
 
 
-def colbrand_done(n, out='out.txt'):
-    return (sline('output file', '%s is created: the bytes of Header.txt, then %d point lines' % (shown(out), n)) +
+def colbrand_done(n, out='out.txt', header=True):
+    return (sline('output file', '%s is created: %s%d point lines'
+                  % (shown(out), 'the bytes of Header.txt, then ' if header else 'no header, only ', n)) +
             sline('then', 'mv %s colbrand.XXXXXX; cat Header.txt colbrand.XXXXXX > %s; rm -f colbrand.XXXXXX'
                   % (out, out)) +
             sline('result', 'the conversion completes (exit status 0)'))
@@ -404,7 +405,7 @@ for case, header, text in [
     inputs = {'colbrand.inp': crlf(*CCTL), 'in.txt': CEXP}
     if header is not None: inputs['Header.txt'] = header
     check('colbrand', case, inputs, [heading_note('colbrand', 'in.txt', 2, 'number  E/V  I/A'), text],
-          colbrand_summary() + colbrand_points(CP) + colbrand_done(2), 1)
+          colbrand_summary() + colbrand_points(CP) + colbrand_done(2, header=header is not None), 1)
 
 # The whole line is the name: a comment after it costs the name its last character.
 cc = ['in.txt ! the export', 'out.txt', '0.008']
