@@ -47,7 +47,6 @@ namespace {
 
 constexpr int kControl = 1;
 constexpr int kExport = 2;
-constexpr int kOutput = 3;
 
 // A name record as the conversion reads it: the whole line, cut; below 1 no name.
 int32_t read_name(char* line, char* name) {

@@ -496,7 +496,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
             "; this is text after the data lines: the export must end right after the line "
             "end of its last data line";
       }
-    } else if (f.lines > 0) {
+    } else if (f.lines > 0 && f.stop.first_line.rfind("open:", 0) != 0) {
       place.line = f.lines;
     }
     if (f.stop_after_output) {
