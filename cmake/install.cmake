@@ -1,6 +1,7 @@
 # Install rules: the three programs into bin/, their manual pages into share/man/man1 and the
-# ZEP page into share/man/man5. Included from the top-level CMakeLists.txt after the programs'
-# directories, so that their targets exist.
+# ZEP page into share/man/man5, the copyright file and the changelog into share/doc/convkit.
+# Included from the top-level CMakeLists.txt after the programs' directories, so that their
+# targets exist.
 include(GNUInstallDirs)
 
 install(TARGETS vantor pressik colbrand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -32,6 +33,35 @@ endforeach()
 if(convkit_man_outputs)
   add_custom_target(man_pages ALL DEPENDS ${convkit_man_outputs})
 endif()
+
+# share/doc/convkit: the copyright file (from LICENSE) and the changelog (from NEWS.md), as
+# Debian wants them. Writing them fails when NEWS.md has no entry for this version.
+set(CONVKIT_MAINTAINER
+    "convkit maintainers <maintainers@users.noreply.c-seed-5090710a.example>"
+    CACHE STRING "Maintainer line of the Debian package and of its changelog")
+set(convkit_doc ${PROJECT_BINARY_DIR}/doc)
+set(convkit_doc_outputs ${convkit_doc}/copyright ${convkit_doc}/changelog)
+add_custom_command(OUTPUT ${convkit_doc_outputs}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${convkit_doc}
+                   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                           -DVERSION=${PROJECT_VERSION} -DMAINTAINER=${CONVKIT_MAINTAINER}
+                           -DOUTPUT_DIR=${convkit_doc}
+                           -P ${PROJECT_SOURCE_DIR}/cmake/package_docs.cmake
+                   DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md ${PROJECT_SOURCE_DIR}/LICENSE
+                           ${PROJECT_SOURCE_DIR}/cmake/package_docs.cmake
+                   COMMENT "Writing the copyright file and the changelog"
+                   VERBATIM)
+set(convkit_changelog ${convkit_doc}/changelog)
+if(CONVKIT_GZIP)
+  set(convkit_changelog ${convkit_doc}/changelog.gz)
+  add_custom_command(OUTPUT ${convkit_changelog}
+                     COMMAND ${CONVKIT_GZIP} -9 -n -c ${convkit_doc}/changelog
+                             > ${convkit_changelog}
+                     DEPENDS ${convkit_doc}/changelog
+                     VERBATIM)
+endif()
+add_custom_target(package_docs ALL DEPENDS ${convkit_doc}/copyright ${convkit_changelog})
+install(FILES ${convkit_doc}/copyright ${convkit_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Each page must render as a reader's man renders it, with groff's warnings on, and without a
 # single warning: a warning means a reader sees a broken or misplaced line.

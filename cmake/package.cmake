@@ -4,9 +4,6 @@
 set(CPACK_PACKAGE_NAME convkit)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "convkit maintainers")
-set(CONVKIT_MAINTAINER
-    "convkit maintainers <maintainers@users.noreply.c-seed-5090710a.example>"
-    CACHE STRING "Maintainer line of the Debian package")
 set(CPACK_PACKAGE_CONTACT "${CONVKIT_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "converters of simulated voltammetric traces into ZEP and column files")

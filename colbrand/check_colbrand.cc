@@ -15,9 +15,11 @@
 #include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
-#include "common/recordio/cut_name.h"
+#include "common/convert/cut_name.h"
+#include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
@@ -51,10 +53,16 @@ constexpr int kExport = 2;
 // A name record as the conversion reads it: the whole line, cut; below 1 no name.
 int32_t read_name(char* line, char* name) {
   read_text_line(kControl, line);
-  int32_t length = cut_name(line);
-  if (length < 0) length = 0;
-  text_assign(name, kLineLength, line, length);
-  return length;
+  int32_t length = take_name(line, name);
+  return length > 0 ? length : 0;
+}
+
+// Whether name reaches the header file, or will be it once created.
+bool is_header_file(const std::string& name) {
+  FileProbe output = probe_file(name);
+  FileProbe header = probe_file("Header.txt");
+  if (output.exists && header.exists) return output.dev == header.dev && output.ino == header.ino;
+  return name == "Header.txt" || name == "./Header.txt";
 }
 
 // Header.txt is not read by the program: cat copies its bytes in front of the points.
@@ -199,8 +207,8 @@ int check_colbrand() {
 
   // The export and the output are opened one after the other; the output is emptied before the
   // export's header is searched.
-  std::string export_name = opened_name(inname, inlen);
-  std::string output_name = opened_name(outname, outlen);
+  std::string export_name = name_as_opened(inname, inlen);
+  std::string output_name = name_as_opened(outname, outlen);
   Place export_place{control, line_no(0), 0};
   Place output_place{control, line_no(1), 0};
   ExportFacts facts;
@@ -236,6 +244,16 @@ int check_colbrand() {
     } else {
       std::string open_stop;
       fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
+      if (open_stop.empty() && is_header_file(output_name)) {
+        open_stop = "open: file is the header file Header.txt";
+        fate = OutputFate::refused;
+        report.add(Severity::error, output_place,
+                   "the output is Header.txt, the header file itself: the conversion refuses to "
+                   "open it (\"" +
+                       open_stop +
+                       "\") and leaves it as it is; name another output "
+                       "file");
+      }
       if (!open_stop.empty()) {
         // The output is opened before the export's first read.
         facts.stop.first_line = open_stop;
@@ -295,8 +313,9 @@ int check_colbrand() {
   } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
     report.summary("output file",
                    shown_out + " is " + std::string(fate_text(fate)) +
-                       (facts.stop ? ", and left holding only the point lines written before "
-                                     "the failure, without Header.txt"
+                       (facts.stop ? ", but without Header.txt: it holds the point lines written "
+                                     "before the failure (an existing file keeps its bytes when "
+                                     "none was)"
                                    : std::string(header ? ": the bytes of Header.txt, then "
                                                         : ": no header, only ") +
                                          std::to_string(facts.converted) + " point lines"));

@@ -3,92 +3,91 @@
 // The header text is put in front of the point lines by the shell after both files are closed:
 // the output is moved aside to a scratch file, and "Header.txt" and the scratch file are joined
 // into the output's name. The scratch file is new in the working directory for every run, so
-// no file of the user's is ever overwritten or removed by it.
+// no file of the user's is ever overwritten or removed by it. Each command runs only when the
+// one before it did its work, and the scratch file goes only once the output is whole: a failed
+// command ends the run with a report naming the file that holds the points.
 #include "colbrand/run_colbrand.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <string>
 
-#include "common/recordio/cut_name.h"
+#include "common/convert/cut_name.h"
+#include "common/convert/export_header.h"
+#include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
+#include "common/recordio/scratch_file.h"
 #include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
 
-constexpr int kControlUnit = 1;
-constexpr int kExportUnit = 2;
 constexpr int kOutputUnit = 3;
-constexpr int32_t kMaxPoints = 1000000;
 constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
+constexpr const char* kHeaderFile = "Header.txt";
 
-// A name record: the whole line, cut. A length below 1 is no name: it shows as an empty item and
-// its open fails as an empty name, and no byte outside the buffers is touched.
-int32_t read_name(char* line, char* name) {
-  read_text_line(kControlUnit, line);
-  int32_t length = cut_name(line);
-  if (length < 0) length = 0;
-  text_assign(name, kLineLength, line, length);
-  return length;
-}
-
-// A fresh, empty scratch file in the working directory; its name.
-std::string make_scratch_file() {
-  char pattern[] = "colbrand.XXXXXX";
-  int fd = mkstemp(pattern);
-  if (fd < 0) {
-    statement_state().opening_name = pattern;
-    fail_run("open", Failure::system(errno));
-  }
-  close(fd);
-  return pattern;
-}
-
-}  // namespace
-
-void run_colbrand() {
+struct ColbrandRun {
   char line[kLineLength];
   char inname[kLineLength];
   char outname[kLineLength];
+  int32_t inlen = 0;  // as cut: 0 or -1 is no name
+  int32_t outlen = 0;
   double delt = 0.0;
+  int32_t npts = 0;
+};
 
+// The characters of a name that exist: a cut below 1 is no name.
+size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
+
+// A name record: the whole line, cut. The console shows the cut as it is.
+int32_t read_name(ColbrandRun& run, char* name) {
+  read_text_line(kControlUnit, run.line);
+  return take_name(run.line, name);
+}
+
+void read_control_file(ColbrandRun& run) {
   open_unit(kControlUnit, "colbrand.inp", 12);
   rewind_unit(kControlUnit);
-  int32_t inlen = read_name(line, inname);
-  int32_t outlen = read_name(line, outname);
-  read_free(kControlUnit, {real_item(delt)}, false);
+  run.inlen = read_name(run, run.inname);
+  run.outlen = read_name(run, run.outname);
+  read_free(kControlUnit, {real_item(run.delt)}, false);
   close_unit(kControlUnit);
+}
 
+void write_console_head(const ColbrandRun& run) {
   char message[kMessageLength];
   text_concat(message, kMessageLength,
-              {"Converting ", std::string_view(inname, static_cast<size_t>(inlen)), " to ",
-               std::string_view(outname, static_cast<size_t>(outlen))});
-  write_list({list_int(inlen), list_int(outlen)});
-  write_list({list_text(message, inlen + outlen + 15)});
-  write_list({list_text("using delt="), list_real(delt)});
+              {"Converting ", std::string_view(run.inname, used_length(run.inlen)), " to ",
+               std::string_view(run.outname, used_length(run.outlen))});
+  int shown = run.inlen + run.outlen + 15;
+  if (shown > kMessageLength) shown = kMessageLength;
+  write_list({int_out(run.inlen), int_out(run.outlen)});
+  write_list({text_out(message, shown)});
+  write_list({text_out("using delt="), real_out(run.delt)});
+}
 
-  open_unit(kExportUnit, inname, inlen);
+// The output is only opened here: it keeps its bytes until the first point line is due.
+// "Header.txt" as the output would lose the header text to the points, so it is refused before a
+// byte of it changes.
+void open_files(const ColbrandRun& run) {
+  open_unit(kExportUnit, run.inname, run.inlen);
   rewind_unit(kExportUnit);
-  open_unit(kOutputUnit, outname, outlen);
-  rewind_unit(kOutputUnit);
-  // The output is written long after it is opened, and may receive no point at all: an older,
-  // longer file of that name must not survive behind the header text.
-  empty_unit(kOutputUnit);
-
-  text_assign(line, 6, "argh00", 6);
-  while (!text_equal(line, 6, "number", 6)) {
-    read_free(kExportUnit, {text_item(line, kLineLength)}, false);
+  open_unit(kOutputUnit, run.outname, run.outlen);
+  if (unit_is_file(kOutputUnit, kHeaderFile)) {
+    fail_run("open", Failure::text("file is the header file Header.txt"));
   }
+  rewind_unit(kOutputUnit);
+}
 
+// An existing output is emptied only once this run has something to put there - its first point
+// line, or the end of an export without one - so a run that fails before leaves it as it was,
+// and one that is killed later never leaves this run's lines on an older file's tail.
+int32_t convert_points(const ColbrandRun& run) {
   static const Format kPointFormat = parse_format("(3(E13.6,2x))");
   double x = 0.0, y = 0.0;
   int32_t i = 1;
@@ -96,22 +95,57 @@ void run_colbrand() {
     if (read_free(kExportUnit, {real_item(x), real_item(y)}, true) == ReadOutcome::end_of_file) {
       break;
     }
-    double t = static_cast<double>(i - 1) * delt;
-    write_formatted(kOutputUnit, kPointFormat, {real_w(x), real_w(-y), real_w(t)});
+    if (i == 1) empty_unit(kOutputUnit);
+    double t = static_cast<double>(i - 1) * run.delt;
+    write_formatted(kOutputUnit, kPointFormat, {real_out(x), real_out(-y), real_out(t)});
   }
-  write_list({list_text("Found "), list_int(i - 1), list_text(" points")});
+  if (i == 1) empty_unit(kOutputUnit);
+  return i - 1;
+}
 
+// Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
+// aside and joined again; points written to a device or a pipe stay where they went. A signal
+// noted meanwhile waits until the output is whole again.
+void prepend_header(const ColbrandRun& run) {
+  std::string_view name = opened_name(std::string_view(run.outname, used_length(run.outlen)));
+  FileProbe output = probe_file(name);
+  if (!output.regular) return;
+  const std::string target = output.link ? output.resolved : std::string(name);
+  const off_t points_bytes = output.size;
+  const std::string word = shell_word(target);
+  const std::string scratch = create_scratch_file("colbrand.");
+
+  const std::string move = "mv " + word + " " + scratch;
+  if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
+    std::string message = "the output was not moved aside; its point lines are in " + target;
+    fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
+  }
+  const std::string join = "cat Header.txt " + scratch + " > " + word;
+  run_shell(join.data(), join.size(), NotedSignal::hold);
+  FileProbe header = probe_file(kHeaderFile);
+  off_t header_bytes = header.regular && header.readable ? header.size : 0;
+  if (probe_file(target).size != header_bytes + points_bytes) {
+    std::string message = "the output is incomplete; its point lines are kept in " + scratch;
+    fail_run_on_file(kOutputUnit, scratch, "cat", Failure::text(message));
+  }
+  const std::string remove = "rm -f " + scratch;
+  run_shell(remove.data(), remove.size(), NotedSignal::hold);
+  poll_signals();
+}
+
+}  // namespace
+
+void run_colbrand() {
+  ColbrandRun run{};
+  read_control_file(run);
+  write_console_head(run);
+  open_files(run);
+  skip_to_column_heading(run.line);
+  run.npts = convert_points(run);
+  write_list({text_out("Found "), int_out(run.npts), text_out(" points")});
   close_unit(kExportUnit);
   close_unit(kOutputUnit);
-
-  std::string output = shell_word(std::string_view(outname, static_cast<size_t>(outlen)));
-  std::string scratch = make_scratch_file();
-  std::string commands[] = {
-      "mv " + output + " " + scratch,
-      "cat Header.txt " + scratch + " > " + output,
-      "rm -f " + scratch,
-  };
-  for (const std::string& command : commands) run_shell(command.data(), command.size());
+  prepend_header(run);
   stop_run("");
 }
 

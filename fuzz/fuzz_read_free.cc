@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,9 @@
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 #include "fuzz/harness.h"
+#include "tests/support/files.h"
+#include "tests/support/run_capture.h"
+#include "tests/support/scratch.h"
 
 namespace convkit {
 namespace {
@@ -39,7 +43,6 @@ constexpr int kUnit = 2;
 constexpr size_t kGuard = 16;
 constexpr size_t kMaxText = 80;
 constexpr char kGuardByte = '\xa5';
-constexpr size_t kBufferEdge = 64 * 1024;  // the unit's buffer size: straddle it
 constexpr std::string_view kNumberBytes = "0123456789.+-eEdD*,/ \t\r\n";
 constexpr double kStartReal = 7.25;
 constexpr int32_t kStartInteger = 12345;
@@ -76,18 +79,10 @@ ReadItem item_of(Slot& slot) {
 }
 
 ReadOutcome read_slots(std::vector<Slot>& slots, bool branch) {
-  switch (slots.size()) {
-    case 1:
-      return read_free(kUnit, {item_of(slots[0])}, branch);
-    case 2:
-      return read_free(kUnit, {item_of(slots[0]), item_of(slots[1])}, branch);
-    case 3:
-      return read_free(kUnit, {item_of(slots[0]), item_of(slots[1]), item_of(slots[2])}, branch);
-    default:
-      return read_free(kUnit,
-                       {item_of(slots[0]), item_of(slots[1]), item_of(slots[2]), item_of(slots[3])},
-                       branch);
-  }
+  std::vector<ReadItem> items;
+  items.reserve(slots.size());
+  for (Slot& slot : slots) items.push_back(item_of(slot));
+  return read_free(kUnit, items, branch);
 }
 
 // ---- The model: free-form reading of numbers ---------------------------------------------
@@ -322,15 +317,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const bool modelled = mapped && !any_text;
 
-  const std::string path = fuzz_scratch_dir() + "/records";
+  const std::string path = testkit::process_scratch_dir() + "/records";
   static std::string file;  // its room is kept: a padded file is 64 KiB
   file.clear();
   if (padded) {
-    file.append(kBufferEdge - data[3] - 1, 'p');
+    file.append(kUnitBufferSize - data[3] - 1, 'p');
     file += '\n';
   }
   file += body;
-  fuzz_write_file(path, file);
+  testkit::write_file(path, file);
 
   std::vector<Slot> slots(count);
   for (size_t i = 0; i < count; ++i) {
@@ -347,7 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t statements = 0;
   Expected expected;
-  try {
+  const std::optional<RunEnded> ended = testkit::run_end_of([&] {
     open_unit(kUnit, path.data(), static_cast<int>(path.size()));
     if (padded) {
       char skip = ' ';
@@ -399,24 +394,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  shape);
     }
     close_unit(kUnit);
-  } catch (const RunEnded& ended) {
-    FUZZ_CHECK(ended.failed, "a read stopped the run without a failure");
-    size_t first_end = ended.report.find('\n');
-    std::string first = ended.report.substr(0, first_end);
+  });
+  if (ended) {
+    FUZZ_CHECK(ended->failed, "a read stopped the run without a failure");
+    size_t first_end = ended->report.find('\n');
+    std::string first = ended->report.substr(0, first_end);
     bool known = false;
     for (const char* f : kReadingFailures) known = known || first == f;
-    FUZZ_CHECK(known, "a failure outside the reading failures", ended.report);
+    FUZZ_CHECK(known, "a failure outside the reading failures", ended->report);
     FUZZ_CHECK(!branch || first.find("end of file") == std::string::npos,
                "a statement with an end-of-file branch failed at the end of the file",
-               ended.report);
-    FUZZ_CHECK(ended.report.substr(first_end + 1) ==
+               ended->report);
+    FUZZ_CHECK(ended->report.substr(first_end + 1) ==
                    "apparent state: unit " + std::to_string(kUnit) + " named " + path +
                        "\nlast format: list io\nlately reading sequential formatted external IO\n",
-               "the failure report's state lines differ", ended.report);
+               "the failure report's state lines differ", ended->report);
     if (modelled) {
       FUZZ_CHECK(expected.outcome == Expected::failed,
                  "statement " + std::to_string(statements + 1) + " fails where the model does not",
-                 ended.report);
+                 ended->report);
       FUZZ_CHECK(first == expected.failure,
                  "statement " + std::to_string(statements + 1) + " fails as " + first +
                      "; the model fails as",

@@ -10,13 +10,18 @@
 // boundary (when its top bit is set); the rest is the file.
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 #include "fuzz/harness.h"
+#include "tests/support/files.h"
+#include "tests/support/run_capture.h"
+#include "tests/support/scratch.h"
 
 namespace convkit {
 namespace {
@@ -25,7 +30,6 @@ constexpr int kUnit = 2;
 constexpr size_t kWidth = 72;
 constexpr size_t kGuard = 16;
 constexpr char kGuardByte = '\xa5';
-constexpr size_t kBufferEdge = 64 * 1024;  // the unit's buffer size: straddle it
 
 // The model's view of the file.
 struct LineModel {
@@ -79,19 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     started = true;
   }
   if (size == 0) return 0;
-  const std::string path = fuzz_scratch_dir() + "/lines";
+  const std::string path = testkit::process_scratch_dir() + "/lines";
   std::string_view body(reinterpret_cast<const char*>(data) + 1, size - 1);
   static std::string file;  // its room is kept: a padded file is 64 KiB
   file.clear();
   size_t padding = 0;
   if ((data[0] & 0x80) != 0) {
     // A first line that ends a few bytes before the buffer's edge.
-    padding = kBufferEdge - (data[0] & 0x7f);
+    padding = kUnitBufferSize - (data[0] & 0x7f);
     file.append(padding - 1, 'p');
     file += '\n';
   }
   file.append(body);
-  fuzz_write_file(path, file);
+  testkit::write_file(path, file);
 
   LineModel model;
   model.bytes = body;
@@ -102,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                     path + "\nlast format: (A72)\n" +
                                     "lately reading sequential formatted external IO\n";
   size_t reads = 0;
-  try {
+  const std::optional<RunEnded> ended = testkit::run_end_of([&] {
     open_unit(kUnit, path.data(), static_cast<int>(path.size()));
     if (padding > 0) read_text_line(kUnit, target);
     for (;;) {
@@ -121,17 +125,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ++reads;
       FUZZ_CHECK(reads <= body.size() + 1, "more reads than the file has lines");
     }
-  } catch (const RunEnded& ended) {
+  });
+  if (ended) {
     std::string expected, failure;
     LineModel replay;
     replay.bytes = body;
     for (size_t i = 0; i <= reads; ++i) {
       if (!replay.read(expected, failure)) break;
     }
-    FUZZ_CHECK(ended.failed, "a read stopped the run without a failure");
-    FUZZ_CHECK(!failure.empty(), "a read failed where the model reads on", ended.report);
-    FUZZ_CHECK(ended.report == failure + "\n" + expected_tail,
-               "failure report differs; expected first line " + failure + ", got", ended.report);
+    FUZZ_CHECK(ended->failed, "a read stopped the run without a failure");
+    FUZZ_CHECK(!failure.empty(), "a read failed where the model reads on", ended->report);
+    FUZZ_CHECK(ended->report == failure + "\n" + expected_tail,
+               "failure report differs; expected first line " + failure + ", got", ended->report);
   }
   for (int n = 1; n < kUnitCount; ++n) {
     if (n != kErrorUnit && n != kInputUnit && n != kConsoleUnit) {

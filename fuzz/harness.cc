@@ -2,22 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace convkit {
 namespace {
-
-std::string g_scratch;
-
-void remove_scratch() {
-  if (!g_scratch.empty()) fuzz_remove_tree(g_scratch);
-}
 
 std::string_view line_at(std::string_view text, size_t& at) {
   size_t end = text.find('\n', at);
@@ -73,70 +64,6 @@ std::string fuzz_escaped(std::string_view bytes) {
   }
   out += '"';
   return out;
-}
-
-const std::string& fuzz_scratch_dir() {
-  if (g_scratch.empty()) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = (base != nullptr && base[0] != '\0') ? base : "/tmp";
-    pattern += "/convkit-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) fuzz_fail("cannot make a scratch directory", pattern);
-    g_scratch = pattern;
-    std::atexit(remove_scratch);
-  }
-  return g_scratch;
-}
-
-void fuzz_write_file(const std::string& path, std::string_view bytes) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) fuzz_fail("cannot create a file", path);
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fuzz_fail("cannot write a file", path);
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  close(fd);
-}
-
-bool fuzz_read_file(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  return true;
-}
-
-void fuzz_remove_tree(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return;
-  if (S_ISDIR(st.st_mode)) {
-    if (DIR* dir = opendir(path.c_str())) {
-      while (const dirent* entry = readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        fuzz_remove_tree(path + "/" + std::string(name));
-      }
-      closedir(dir);
-    }
-    rmdir(path.c_str());
-  } else {
-    unlink(path.c_str());
-  }
 }
 
 int fuzz_open_fd_count() {

@@ -1,6 +1,6 @@
-// What the fuzz targets share: checks that end the process with a message (so that the fuzzer
-// and the corpus replay both see a crash), one scratch directory per process, whole-file writes
-// and reads, and the shape of the failure report.
+// What the fuzz targets share beyond the test kit (tests/support): checks that end the process
+// with a message (so that the fuzzer and the corpus replay both see a crash), the shape of the
+// failure report and the process's descriptors and console.
 #pragma once
 
 #include <string>
@@ -24,18 +24,6 @@ namespace convkit {
 
 /// The bytes as a C-like literal ("a\r\n\x01"), for messages.
 std::string fuzz_escaped(std::string_view bytes);
-
-/// A directory of this process's own, made on first use and removed with its content at exit.
-const std::string& fuzz_scratch_dir();
-
-/// Creates or replaces the file at path with exactly bytes.
-void fuzz_write_file(const std::string& path, std::string_view bytes);
-
-/// The whole content of the file at path; false when it cannot be read.
-bool fuzz_read_file(const std::string& path, std::string& bytes);
-
-/// Removes path and, for a directory, everything below it; symbolic links are not followed.
-void fuzz_remove_tree(const std::string& path);
 
 /// How many file descriptors the process holds open.
 int fuzz_open_fd_count();

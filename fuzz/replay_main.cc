@@ -1,16 +1,15 @@
 // Replays inputs through a fuzz target without the fuzzer, so that any compiler builds the
 // targets and the test suite runs every seed and every past finding. Arguments are files, or
 // directories whose files are replayed in name order.
-#include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "fuzz/harness.h"
+#include "tests/support/files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) __attribute__((weak));
@@ -25,16 +24,9 @@ void collect_inputs(const std::string& path, std::vector<std::string>& inputs) {
     inputs.push_back(path);
     return;
   }
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] == '.') continue;
-      names.emplace_back(entry->d_name);
-    }
-    closedir(dir);
+  for (const std::string& name : testkit::list_dir(path)) {
+    if (name[0] != '.') collect_inputs(path + "/" + name, inputs);
   }
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) collect_inputs(path + "/" + name, inputs);
 }
 
 }  // namespace
@@ -47,7 +39,7 @@ int main(int argc, char** argv) {
   if (inputs.empty()) convkit::fuzz_fail("nothing to replay");
   for (const std::string& input : inputs) {
     std::string bytes;
-    if (!convkit::fuzz_read_file(input, bytes)) convkit::fuzz_fail("cannot read", input);
+    if (!convkit::testkit::read_file(input, bytes)) convkit::fuzz_fail("cannot read", input);
     std::fprintf(stderr, "replaying %s\n", input.c_str());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }

@@ -4,12 +4,11 @@
 // summary with the potential range in place of the header length.
 #include "pressik/run_pressik.h"
 
-#include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
-#include "vantor/zep_run.h"
+#include "common/zeprun/zep_run.h"
 
 namespace convkit {
 namespace {
@@ -19,7 +18,7 @@ void skip_header(ZepRun& run) {
   bool found = false;
   while (!found) {
     read_free(kExportUnit, {text_item(run.line, kLineLength)}, false);
-    if (text_equal(run.line, 6, "number", 6)) found = true;
+    if (is_column_heading(run.line)) found = true;
   }
 }
 
@@ -39,10 +38,10 @@ void run_pressik() {
 
   // Own summary.
   write_list({});
-  write_list({list_text("Found"), list_int(run.npts), list_text(" data points")});
-  write_list({list_text("AC signal of amplitude,freq ="), list_real(run.amp), list_real(run.freq)});
-  write_list({list_text("Total E range,vscan = "), list_real(run.erange), list_real(run.vscan)});
-  write_list({list_text("Determined delt ="), list_real(run.delt)});
+  write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
+  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
+  write_list({text_out("Total E range,vscan = "), real_out(run.erange), real_out(run.vscan)});
+  write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);
   skip_header(run);  // own: found by content again

@@ -4,8 +4,8 @@
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
+#include "common/zeprun/zep_run.h"
 #include "vantor/export_scan.h"
-#include "vantor/zep_run.h"
 
 namespace convkit {
 
@@ -15,18 +15,19 @@ void run_vantor() {
   read_control_file(run, "vantor.inp");
   derive_erange_freq(run);
   open_export(run);
-  int32_t nhead = scan_export(run);
+  const ExportScan scan = scan_export(run);
+  run.npts = scan.npts;
   run.delt = run.erange / (static_cast<double>(run.npts) * run.vscan);
   close_unit(kControlUnit);
 
   write_list({});
-  write_list({list_text("Found"), list_int(run.npts), list_text(" data points")});
-  write_list({list_text("Header length ="), list_int(nhead)});
-  write_list({list_text("AC signal of amplitude,freq ="), list_real(run.amp), list_real(run.freq)});
-  write_list({list_text("Determined delt ="), list_real(run.delt)});
+  write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
+  write_list({text_out("Header length ="), int_out(scan.nhead)});
+  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
+  write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);
-  skip_header_lines(run, nhead);
+  skip_header_lines(run, scan.nhead);
   write_zep_file(run);
   finish_run(run);
   stop_run("");

@@ -12,25 +12,13 @@
 
 #include "common/check/line_scan.h"
 #include "common/check/value_shape.h"
-#include "common/recordio/cut_name.h"
+#include "common/convert/export_header.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
-
-// The header search of every converter: text reads up to and including the first line whose
-// first item begins with "number"; the number of reads.
-int32_t find_heading(int unit, char* line) {
-  text_assign(line, 6, "argh00", 6);
-  int32_t nhead = 0;
-  while (!text_equal(line, 6, "number", 6)) {
-    ++nhead;
-    read_free(unit, {text_item(line, kLineLength)}, false);
-  }
-  return nhead;
-}
 
 // One data statement of count numbers, with the end-of-file branch of the data loops.
 inline ReadOutcome read_record(int unit, int count, double* v) {
@@ -181,7 +169,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   f.stop = attempt([&] {
     open_unit(unit, chars, length);
     rewind_unit(unit);
-    f.nhead = find_heading(unit, line);
+    f.nhead = skip_to_column_heading(line);
     f.heading_found = true;
     data_offset = unit_offset(unit);
   });
@@ -205,7 +193,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   bool rereads = reading.count_values != reading.convert_values;
   if (!f.stop) {
     const int current = reading.count_values - 1;  // the current is the last value read
-    count = data_pass(unit, reading.count_values, kPointLimit, [&](const double* v) {
+    count = data_pass(unit, reading.count_values, kMaxPoints, [&](const double* v) {
       if (rereads) {
         see(v[0], 0.0);
       } else {
@@ -228,7 +216,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
     first_seen = false;
     Stop again = attempt([&] {
       rewind_unit(unit);
-      find_heading(unit, line);
+      skip_to_column_heading(line);
     });
     if (again) {
       f.stop = again;
@@ -253,7 +241,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
     attempt([&] {
       open_unit(unit, chars, length);
       rewind_unit(unit);
-      find_heading(unit, line);
+      skip_to_column_heading(line);
       double v[3];
       for (int32_t i = 1; i < failing_statement; ++i) read_record(unit, failing_count, v);
       stop_offset = unit_offset(unit);
@@ -466,8 +454,8 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   }
   if (f.more_than_limit && beyond_lines > 0) {
     report.add(Severity::warning, {name, first_beyond, 0},
-               "the export holds more than " + std::to_string(kPointLimit) +
-                   " data lines: only the first " + std::to_string(kPointLimit) +
+               "the export holds more than " + std::to_string(kMaxPoints) +
+                   " data lines: only the first " + std::to_string(kMaxPoints) +
                    " are converted, and this line and the " + std::to_string(beyond_lines - 1) +
                    " after it are not read");
   }

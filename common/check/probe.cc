@@ -34,10 +34,9 @@ FileState file_state(const std::string& name, int* error) {
   return FileState::regular;
 }
 
-std::string opened_name(const char* chars, int length) {
-  int n = length > 0 ? length : 0;
-  while (n > 0 && chars[n - 1] == ' ') --n;
-  return std::string(chars, static_cast<size_t>(n));
+std::string name_as_opened(const char* chars, int length) {
+  size_t n = length > 0 ? static_cast<size_t>(length) : 0;
+  return std::string(opened_name(std::string_view(chars, n)));
 }
 
 }  // namespace convkit

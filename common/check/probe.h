@@ -13,9 +13,6 @@
 
 namespace convkit {
 
-/// The points a conversion converts at most.
-inline constexpr int32_t kPointLimit = 1000000;
-
 /// The first line of the report a conversion would end with, and the unit it names.
 struct Stop {
   std::string first_line;  // empty: no failure
@@ -51,7 +48,7 @@ enum class FileState {
 /// the system's error number for unreadable.
 FileState file_state(const std::string& name, int* error);
 
-/// A name as open_unit opens it: the first length characters, trailing blanks removed.
-std::string opened_name(const char* chars, int length);
+/// The name open_unit opens for the first length characters of chars (none when length < 1).
+std::string name_as_opened(const char* chars, int length);
 
 }  // namespace convkit

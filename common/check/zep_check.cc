@@ -15,7 +15,7 @@
 #include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
-#include "common/recordio/cut_name.h"
+#include "common/convert/cut_name.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/unit.h"
@@ -52,10 +52,8 @@ struct Control {
 int32_t read_name(Control& c, char* name) {
   text_assign(c.line, kLineLength, "", 0);
   read_free(kControl, {text_item(c.line, kLineLength)}, false);
-  int32_t length = cut_name(c.line);
-  if (length < 0) length = 0;
-  text_assign(name, kLineLength, c.line, length);
-  return length;
+  int32_t length = take_name(c.line, name);
+  return length > 0 ? length : 0;
 }
 
 std::string in_words(double v) { return number_text(v); }
@@ -161,7 +159,7 @@ int check_zep_program(const ZepProgram& p) {
 
   // The export, with the control file still open on its unit as in the conversion.
   Place export_place{control, line_of(0) != nullptr ? line_of(0)->number : 1, 0};
-  std::string export_name = opened_name(c.inname, c.inlen);
+  std::string export_name = name_as_opened(c.inname, c.inlen);
   ExportFacts facts;
   bool export_read = false;
   bool export_created = false;
@@ -252,7 +250,7 @@ int check_zep_program(const ZepProgram& p) {
 
   // The output, opened after the export has been read to its end.
   Place output_place{control, line_no(1), 0};
-  std::string output_name = opened_name(c.outname, c.outlen);
+  std::string output_name = name_as_opened(c.outname, c.outlen);
   OutputFate fate = OutputFate::fails;
   bool output_opened = !facts.stop || facts.stop_after_output;
   if (output_name.empty()) {

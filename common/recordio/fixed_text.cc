@@ -19,7 +19,7 @@ bool overlaps(const char* a, size_t a_length, const char* b, size_t b_length) {
 }
 
 // The parts one after another into out, then blanks up to length.
-void fill_parts(char* out, size_t length, std::initializer_list<std::string_view> parts) {
+void fill_parts(char* out, size_t length, std::span<const std::string_view> parts) {
   size_t at = 0;
   for (std::string_view part : parts) {
     if (at == length) break;
@@ -58,7 +58,7 @@ bool text_equal(const char* a, int a_length, const char* b, int b_length) {
   return true;
 }
 
-void text_concat(char* target, int target_length, std::initializer_list<std::string_view> parts) {
+void text_concat(char* target, int target_length, std::span<const std::string_view> parts) {
   if (target_length <= 0) return;
   size_t length = static_cast<size_t>(target_length);
   bool shared = false;

@@ -1,5 +1,5 @@
 // Free-form reads: items separated by blanks, tabs, commas or line ends, as the control files
-// and exports are read; and the fixed-width read of one 72-character line.
+// and exports are read.
 //
 // A carriage return is an ordinary byte: control files are written with CR LF ends, and the CR
 // stays part of the item it touches (the name cut relies on it).
@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 namespace convkit {
 
@@ -33,10 +34,9 @@ enum class ReadOutcome {
 
 /// One free-form read statement on unit n: stores the items in order, then skips the rest of
 /// the line. Ends the run on every failure; an end of file does too unless has_end_branch.
-ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch);
-
-/// One "(A72)" read on unit n: the first 72 bytes of the next line, blank-filled after its line
-/// feed; the rest of the line is skipped. Ends the run on an end of file ("fmt").
-void read_text_line(int n, char* target72);
+ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branch);
+inline ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch) {
+  return read_free(n, std::span<const ReadItem>(items.begin(), items.size()), has_end_branch);
+}
 
 }  // namespace convkit

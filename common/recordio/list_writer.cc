@@ -50,7 +50,7 @@ std::string list_real_text(double x) {
   return text;
 }
 
-std::string list_lines(std::initializer_list<ListItem> items) {
+std::string list_lines(std::span<const WriteItem> items) {
   std::string out;
   std::string line;
   auto end_line = [&] {
@@ -58,16 +58,16 @@ std::string list_lines(std::initializer_list<ListItem> items) {
     out += '\n';
     line.clear();
   };
-  for (const ListItem& item : items) {
+  for (const WriteItem& item : items) {
     switch (item.kind) {
-      case ListItem::text: {
+      case WriteItem::text: {
         size_t length = static_cast<size_t>(item.length);
         if (!line.empty() && line.size() + length >= kLineLimit) end_line();
         if (line.empty()) line += ' ';
         line.append(item.chars, length);
         break;
       }
-      case ListItem::integer: {
+      case WriteItem::integer: {
         std::string digits = integer_digits(item.i);
         if (!line.empty() && line.size() + digits.size() >= kLineLimit) end_line();
         line += ' ';
@@ -75,7 +75,8 @@ std::string list_lines(std::initializer_list<ListItem> items) {
         line += digits;
         break;
       }
-      case ListItem::real: {
+      case WriteItem::real8:
+      case WriteItem::real4: {
         std::string text = list_real_text(item.d);
         if (!line.empty() && line.size() + text.size() >= kLineLimit) end_line();
         line += text;
@@ -87,7 +88,7 @@ std::string list_lines(std::initializer_list<ListItem> items) {
   return out;
 }
 
-void write_list(std::initializer_list<ListItem> items) {
+void write_list(std::span<const WriteItem> items) {
   begin_statement(kConsoleUnit, "list io", true);
   Unit& u = unit(kConsoleUnit);
   begin_writing(u, "list output start");

@@ -180,6 +180,19 @@ void fail_run(std::string_view context, const Failure& failure) {
   abort_by_default();
 }
 
+void fail_run_on_file(int n, std::string_view name, std::string_view context,
+                      const Failure& failure) {
+  if (unit(n).fd >= 0) close_unit(n);
+  g_state.unit = n;
+  fail_run_naming(name, context, failure);
+}
+
+void fail_run_naming(std::string_view name, std::string_view context, const Failure& failure) {
+  g_state.internal = false;
+  g_state.opening_name = name;
+  fail_run(context, failure);
+}
+
 void stop_run(std::string_view message) {
   std::string text;
   if (!message.empty()) {

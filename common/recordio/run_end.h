@@ -59,6 +59,16 @@ std::string failure_report(std::string_view context, const Failure& failure,
 /// by the abort signal (or through the run-end seam).
 [[noreturn]] void fail_run(std::string_view context, const Failure& failure);
 
+/// fail_run with a report that names the file name for the current unit, when that unit is not
+/// connected: for a file the run meant to create or use outside a unit.
+[[noreturn]] void fail_run_naming(std::string_view name, std::string_view context,
+                                  const Failure& failure);
+
+/// fail_run with a report that names unit n and the file name, whether or not the unit is
+/// connected: for a failure that concerns a file the unit held (a file kept after a command).
+[[noreturn]] void fail_run_on_file(int n, std::string_view name, std::string_view context,
+                                   const Failure& failure);
+
 /// Ends the run normally: "STOP <message> statement executed" on standard error when message
 /// is not empty, then exit status 0 after every unit is closed.
 [[noreturn]] void stop_run(std::string_view message);

@@ -8,18 +8,16 @@
 #include <new>
 
 #include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
 
 namespace convkit {
-namespace {
 
-bool plain_name_char(char c) {
+bool is_plain_word_char(char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
   return std::strchr("._+,:@%/=-", c) != nullptr && c != '\0';
 }
 
-}  // namespace
-
-int run_shell(const char* command, size_t length) {
+int run_shell(const char* command, size_t length, NotedSignal noted) {
   const void* zero = std::memchr(command, '\0', length);
   if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - command);
   char* line = static_cast<char*>(std::malloc(length + 1));
@@ -32,7 +30,7 @@ int run_shell(const char* command, size_t length) {
   line[length] = '\0';
   int status = std::system(line);
   std::free(line);
-  poll_signals();
+  if (noted == NotedSignal::report) poll_signals();
   return status;
 }
 
@@ -40,7 +38,7 @@ std::string shell_word(std::string_view name) {
   // A name that begins with a dash would be read as an option by the tool it is given to.
   std::string word = name.substr(0, 1) == "-" ? "./" : "";
   bool plain = !name.empty();
-  for (char c : name) plain = plain && plain_name_char(c);
+  for (char c : name) plain = plain && is_plain_word_char(c);
   if (plain) return word.append(name);
   word += "'";
   for (char c : name) {

@@ -22,16 +22,14 @@
 namespace convkit {
 namespace {
 
-constexpr size_t kBufferSize = 64 * 1024;
-
 Unit g_units[kUnitCount];
 bool g_closing_all = false;  // inside close_all_units: failures are not reported
 
 void ensure_buffer(Unit& u) {
   if (u.buf != nullptr) return;
-  u.buf = static_cast<char*>(std::malloc(kBufferSize));
+  u.buf = static_cast<char*>(std::malloc(kUnitBufferSize));
   if (u.buf == nullptr) fail_run("no space", Failure::text("out of free space"));
-  u.cap = kBufferSize;
+  u.cap = kUnitBufferSize;
 }
 
 void release_buffer(Unit& u) {
@@ -225,6 +223,18 @@ void open_unit(int n, const char* name, int name_length) {
   u.reading = false;
   u.moved = false;
   state.opening_name.clear();
+}
+
+std::string_view opened_name(std::string_view name) {
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return name.substr(0, name.find('\0'));
+}
+
+bool unit_is_file(int n, std::string_view path) {
+  const Unit& u = g_units[n];
+  struct stat st;
+  return u.fd >= 0 && u.regular && stat(std::string(path).c_str(), &st) == 0 &&
+         st.st_dev == u.dev && st.st_ino == u.ino;
 }
 
 void rewind_unit(int n) {

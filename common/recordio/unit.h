@@ -19,6 +19,8 @@ inline constexpr int kUnitCount = 100;
 inline constexpr int kErrorUnit = 0;
 inline constexpr int kInputUnit = 5;
 inline constexpr int kConsoleUnit = 6;
+// The size of a unit's buffer when it is made; only a record longer than that grows it.
+inline constexpr size_t kUnitBufferSize = 64 * 1024;
 
 enum class Direction {
   neutral,                // nothing, or reading, since the last switch
@@ -63,6 +65,13 @@ void connect_standard_units();
 /// run with "open" on an empty name, on a file already connected to another unit, or when no
 /// mode opens the file.
 void open_unit(int n, const char* name, int name_length);
+
+/// The name an open of name reaches: trailing blanks removed, then ended at a zero byte (the
+/// system reads a file name up to its first zero byte).
+std::string_view opened_name(std::string_view name);
+
+/// Whether unit n is connected to the regular file that path reaches.
+bool unit_is_file(int n, std::string_view path);
 
 /// Repositions unit n at its first byte; a unit that was written is cut first. Ends the run with
 /// "rewind" on a terminal.

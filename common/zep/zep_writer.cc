@@ -31,20 +31,22 @@ using Label = char[kLabelLength + 1];
 using Text18 = char[18 + 1];
 
 void labelled(int n, const Label& label, double value) {
-  write_formatted(n, formats().labelled, {text_w(label, kLabelLength), real_w(value)});
+  write_formatted(n, formats().labelled, {text_out(label, kLabelLength), real_out(value)});
 }
 
 void labelled4(int n, const Label& label, float value) {
-  write_formatted(n, formats().labelled, {text_w(label, kLabelLength), real4_w(value)});
+  write_formatted(n, formats().labelled, {text_out(label, kLabelLength), real4_out(value)});
 }
 
-void text18(int n, const Text18& text) { write_formatted(n, formats().text18, {text_w(text, 18)}); }
+void text18(int n, const Text18& text) {
+  write_formatted(n, formats().text18, {text_out(text, 18)});
+}
 
 }  // namespace
 
 void write_zep_header(int n, const ZepHeaderValues& values) {
   const ZepFormats& f = formats();
-  write_formatted(n, f.text14, {text_w("cvsin_type_2  ", kLabelLength)});
+  write_formatted(n, f.text14, {text_out("cvsin_type_2  ", kLabelLength)});
   labelled(n, "Start(mV):    ", 1000.0 * values.estart);
   labelled(n, "End(mV):      ", 1000.0 * values.eend);
   // Max is the vertex and Min the lower of start and vertex, whichever way the sweep runs:
@@ -59,9 +61,9 @@ void write_zep_header(int n, const ZepHeaderValues& values) {
   Label amp = "Amp0(mV):     ";
   Label phase = "Phase0(deg):  ";
   for (int k = 1; k <= kHarmonics; ++k) {
-    write_internal(freq + 4, 1, f.digit, {int_w(k)});
-    write_internal(amp + 3, 1, f.digit, {int_w(k)});
-    write_internal(phase + 5, 1, f.digit, {int_w(k)});
+    write_internal(freq + 4, 1, f.digit, {int_out(k)});
+    write_internal(amp + 3, 1, f.digit, {int_out(k)});
+    write_internal(phase + 5, 1, f.digit, {int_out(k)});
     labelled(n, freq, k == 1 ? values.freq : 0.0);
     labelled(n, amp, k == 1 ? values.amp : 0.0);
     labelled(n, phase, 0.0);
@@ -70,7 +72,7 @@ void write_zep_header(int n, const ZepHeaderValues& values) {
   text18(n, "Type(0-4):      4 ");
   labelled(n, "Rate(mV/s):   ", 1000.0 * values.vscan);
   text18(n, "Direction:      c ");
-  write_formatted(n, f.scans, {text_w("Scans:", 6), int_w(kZepScans)});
+  write_formatted(n, f.scans, {text_out("Scans:", 6), int_out(kZepScans)});
   text18(n, "Average:        19");
   text18(n, "Gain(0-4):      1 ");
   labelled(n, "Initial(mV):  ", 1000.0 * values.estart);
@@ -83,7 +85,7 @@ void write_zep_header(int n, const ZepHeaderValues& values) {
 }
 
 void write_zep_point(int n, double first, double second, double third) {
-  write_formatted(n, formats().data, {real_w(first), real_w(second), real_w(third)});
+  write_formatted(n, formats().data, {real_out(first), real_out(second), real_out(third)});
 }
 
 }  // namespace convkit

@@ -83,7 +83,7 @@ TEST(FixedTextTest, Equal) {
 struct ConcatRow {
   const char* name;
   int target_length;
-  std::vector<std::string> parts;
+  std::vector<std::string_view> parts;
   std::string expected;
 };
 
@@ -100,17 +100,7 @@ TEST(FixedTextTest, Concat) {
   for (const ConcatRow& row : rows) {
     SCOPED_TRACE(row.name);
     std::string target(static_cast<size_t>(row.target_length), '~');
-    switch (row.parts.size()) {
-      case 0:
-        text_concat(target.data(), row.target_length, {});
-        break;
-      case 2:
-        text_concat(target.data(), row.target_length, {row.parts[0], row.parts[1]});
-        break;
-      default:
-        text_concat(target.data(), row.target_length, {row.parts[0], row.parts[1], row.parts[2]});
-        break;
-    }
+    text_concat(target.data(), row.target_length, row.parts);
     EXPECT_EQ(target, row.expected);
   }
 }

@@ -1,16 +1,13 @@
 // Free-form reads and the fixed-width line read, on real files of a scratch directory.
 #include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <new>
 #include <optional>
@@ -20,6 +17,9 @@
 
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
+#include "tests/support/files.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/run_capture.h"
 
 // The largest single request made through operator new while tracking is on: a line must not
 // make the reader hold memory in proportion to its length.
@@ -63,51 +63,19 @@ std::string padded(const std::string& content) {
   return ::testing::AssertionFailure() << text;
 }
 
-class FreeReadTest : public ::testing::Test {
+using testkit::failure_of;
+using testkit::write_file;
+
+class FreeReadTest : public testkit::RecordLayerTest {
  protected:
-  void SetUp() override {
-    watch_run_ends(true);
-    connect_standard_units();
-    std::string pattern = ::testing::TempDir() + "free_reader_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-
-  void TearDown() override {
-    close_all_units();
-    connect_standard_units();
-    std::filesystem::remove_all(dir_);
-  }
-
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-  void write_file(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
-
   // A fresh file holding bytes, connected to unit n at its start.
   void open_with(const std::string& bytes, int n = kUnit) {
     close_unit(n);
-    write_file("in.txt", bytes);
-    std::string name = path("in.txt");
+    std::string name = dir_.path("in.txt");
+    write_file(name, bytes);
     open_unit(n, name.c_str(), static_cast<int>(name.size()));
     rewind_unit(n);
   }
-
-  // The report of the run's failure inside f, or "no failure".
-  template <class F>
-  std::string failure_of(F f) {
-    try {
-      f();
-    } catch (const RunEnded& ended) {
-      EXPECT_TRUE(ended.failed);
-      return ended.report;
-    }
-    return "no failure";
-  }
-
-  std::string dir_;
 };
 
 // ---- Doubles -------------------------------------------------------------------------------
@@ -291,21 +259,8 @@ TEST_F(FreeReadTest, Reals) {
     open_with(row.bytes);
     double v[4] = {kKept, kKept, kKept, kKept};
     std::string report = failure_of([&] {
-      switch (row.expected.size()) {
-        case 1:
-          read_free(kUnit, {real_item(v[0])}, false);
-          break;
-        case 2:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1])}, false);
-          break;
-        case 3:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1]), real_item(v[2])}, false);
-          break;
-        default:
-          read_free(kUnit, {real_item(v[0]), real_item(v[1]), real_item(v[2]), real_item(v[3])},
-                    false);
-          break;
-      }
+      const ReadItem items[] = {real_item(v[0]), real_item(v[1]), real_item(v[2]), real_item(v[3])};
+      read_free(kUnit, std::span(items, row.expected.size()), false);
     });
     EXPECT_EQ(first_line(report), row.failure ? row.failure : "no failure");
     for (size_t i = 0; i < row.expected.size(); ++i) {
@@ -422,20 +377,9 @@ TEST_F(FreeReadTest, Texts) {
     open_with(row.bytes);
     std::vector<std::string> t(row.expected.size(), std::string(72, '~'));
     std::string report = failure_of([&] {
-      switch (t.size()) {
-        case 1:
-          read_free(kUnit, {text_item(t[0].data(), 72)}, false);
-          break;
-        case 2:
-          read_free(kUnit, {text_item(t[0].data(), 72), text_item(t[1].data(), 72)}, false);
-          break;
-        default:
-          read_free(
-              kUnit,
-              {text_item(t[0].data(), 72), text_item(t[1].data(), 72), text_item(t[2].data(), 72)},
-              false);
-          break;
-      }
+      std::vector<ReadItem> items;
+      for (std::string& text : t) items.push_back(text_item(text.data(), 72));
+      read_free(kUnit, items, false);
     });
     EXPECT_EQ(first_line(report), row.failure ? row.failure : "no failure");
     for (size_t i = 0; i < t.size(); ++i) {
@@ -594,20 +538,17 @@ TEST_F(FreeReadTest, ErrorsEndTheRunDespiteTheBranch) {
 TEST_F(FreeReadTest, ReadErrorNamesTheSystemText) {
   close_unit(kUnit);
   // A directory opens for reading but cannot be read.
-  open_unit(kUnit, dir_.c_str(), static_cast<int>(dir_.size()));
+  open_unit(kUnit, dir_.path().c_str(), static_cast<int>(dir_.path().size()));
   double v = kKept;
   EXPECT_EQ(first_line(failure_of([&] { read_free(kUnit, {real_item(v)}, false); })),
             "list in: Is a directory");
-  open_unit(kUnit, dir_.c_str(), static_cast<int>(dir_.size()));
+  open_unit(kUnit, dir_.path().c_str(), static_cast<int>(dir_.path().size()));
   char line[72];
   EXPECT_EQ(first_line(failure_of([&] { read_text_line(kUnit, line); })), "fmt: Is a directory");
 }
 
 // A control file of seven lines read for an eighth value: the whole report.
 TEST_F(FreeReadTest, ShortControlFileReport) {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
   write_file("vantor.inp", "in.txt\r\nout.zep\r\n0.1\r\n-0.2\r\n0.6\r\n-0.2\r\n10.0\r\n");
   open_unit(1, "vantor.inp", 10);
   rewind_unit(1);
@@ -619,7 +560,6 @@ TEST_F(FreeReadTest, ShortControlFileReport) {
   EXPECT_EQ(v, 10.0);
   int32_t nper = -777;
   std::string report = failure_of([&] { read_free(1, {integer_item(nper)}, false); });
-  EXPECT_EQ(chdir(cwd), 0);
   EXPECT_EQ(report,
             "list in: end of file\n"
             "apparent state: unit 1 named vantor.inp\n"
@@ -824,16 +764,12 @@ TEST_F(FreeReadTest, LineReadAfterEndFailsAtStart) {
 }
 
 TEST_F(FreeReadTest, LineReadReport) {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
   write_file("colbrand.inp", "a\n");
   open_unit(3, "colbrand.inp", 12);
   rewind_unit(3);
   std::string t(72, '~');
   read_text_line(3, t.data());
   std::string report = failure_of([&] { read_text_line(3, t.data()); });
-  EXPECT_EQ(chdir(cwd), 0);
   EXPECT_EQ(report,
             "fmt: end of file\n"
             "apparent state: unit 3 named colbrand.inp\n"

@@ -412,8 +412,9 @@ check('colbrand', 'check-name-comment', {'colbrand.inp': crlf(*cc), 'in.txt': CE
                "the name ends at this blank, so it has no carriage return and loses its last character: colbrand "
                "opens 'in.tx' as the export; put nothing after the name on its line, and no blank inside a name"),
        no_export('colbrand.inp', 1, 'in.tx')],
-      colbrand_summary('in.tx') + sline('output file', "'out.txt' is created, and left holding only the point "
-                                        'lines written before the failure, without Header.txt') +
+      colbrand_summary('in.tx') + sline('output file', "'out.txt' is created, but without Header.txt: it holds "
+                                        'the point lines written before the failure (an existing file '
+                                        'keeps its bytes when none was)') +
       sline('result', "the conversion fails with \"list in: end of file\" (exit status 134); an empty 'in.tx' is "
             'left behind'), 2)
 

@@ -113,11 +113,34 @@ mkcase('colbrand', 'no-number-heading', {'colbrand.inp': CTL, 'Header.txt': HEAD
        console('in.txt', 'out.txt', 0.5), report('list in: end of file', 2, 'in.txt'), 134,
        {'Header.txt': HEADER, 'in.txt': NEXP, 'out.txt': b''})
 
-# The same with an older, longer output: it is emptied, not kept.
+# The same with an existing output: a run that fails before its first point line leaves it as it was.
 mkcase('colbrand', 'no-number-heading-longer-output',
        {'colbrand.inp': CTL, 'Header.txt': HEADER, 'in.txt': NEXP, 'out.txt': b'old\n' * 5000},
        console('in.txt', 'out.txt', 0.5), report('list in: end of file', 2, 'in.txt'), 134,
-       {'Header.txt': HEADER, 'in.txt': NEXP, 'out.txt': b''})
+       {'Header.txt': HEADER, 'in.txt': NEXP, 'out.txt': b'old\n' * 5000})
+
+# The two names swapped, as users do by mistake: the missing name is created empty, the header scan
+# meets its end, and the export named as the output survives byte for byte.
+EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'examples', 'colbrand')
+DIGISIM = open(os.path.join(EXAMPLE, 'digisim.txt'), 'rb').read()
+SWAP = crlf('digisim.dat', 'digisim.txt', '0.008')
+mkcase('colbrand', 'names-swapped-export-survives',
+       {'colbrand.inp': SWAP, 'Header.txt': HEADER, 'digisim.txt': DIGISIM},
+       console('digisim.dat', 'digisim.txt', 0.008), report('list in: end of file', 2, 'digisim.dat'), 134,
+       {'colbrand.inp': SWAP, 'Header.txt': HEADER, 'digisim.txt': DIGISIM, 'digisim.dat': b''})
+
+# Header.txt named as the output is refused at its open, before a byte of it changes.
+mkcase('colbrand', 'output-named-header-txt',
+       {'colbrand.inp': crlf('in.txt', 'Header.txt', '0.5'), 'Header.txt': HEADER, 'in.txt': SMALL},
+       console('in.txt', 'Header.txt', 0.5),
+       report('open: file is the header file Header.txt', 3, 'Header.txt', writing=True), 134,
+       {'Header.txt': HEADER, 'in.txt': SMALL})
+
+# A name record "a b c" cuts to "a" and a blank; the file opened is "a", and the commands name "a"
+# too: no file "a " appears.
+mkcase('colbrand', 'output-name-ending-in-a-blank',
+       {'colbrand.inp': crlf('in.txt', 'a b c', '0.5'), 'Header.txt': HEADER, 'in.txt': SMALL},
+       console('in.txt', 'a ', 0.5, 2), '', 0, {'Header.txt': HEADER, 'in.txt': SMALL, 'a': HEADER + SPTS})
 
 # A bad data record after good ones: the point lines so far, without the header text.
 BEXP = crlf('header', 'number E I', '0.1 -1E-6', '0.2 -2E-6', 'Time/s I/A', '0.3 -3E-6')
@@ -172,7 +195,12 @@ mkcase('colbrand', 'output-name-leading-dash',
        {'colbrand.inp': crlf('in.txt', '-o.txt', '0.5'), 'Header.txt': HEADER, 'in.txt': SMALL},
        console('in.txt', '-o.txt', 0.5, 2), '', 0, {'Header.txt': HEADER, 'in.txt': SMALL, '-o.txt': HEADER + SPTS})
 
-# A name record starting with a blank cuts to -1: shown as 0, an empty name, the open refused.
+# A name record starting with a blank cuts to -1: shown as cut, the message of exactly
+# inlen + outlen + 15 characters, an empty name, the open refused.
 mkcase('colbrand', 'name-leading-blank', {'colbrand.inp': crlf(' in.txt', 'out.txt', '0.5'), 'in.txt': SMALL},
-       ' 0 7\n Converting  to out.txt\n using delt=  0.5\n', report('open: null file name', 2, None, writing=True), 134,
-       {'in.txt': SMALL})
+       ' -1 7\n Converting  to out.tx\n using delt=  0.5\n', report('open: null file name', 2, None, writing=True),
+       134, {'in.txt': SMALL})
+mkcase('colbrand', 'output-name-leading-blank',
+       {'colbrand.inp': crlf('in.txt', ' out.txt', '0.5'), 'in.txt': SMALL},
+       ' 6 -1\n Converting in.txt to\n using delt=  0.5\n', report('open: null file name', 3, None, writing=True),
+       134, {'in.txt': SMALL})

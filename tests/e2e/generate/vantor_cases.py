@@ -95,6 +95,12 @@ for out in ['o;touch${IFS}x', 'o$(touch${IFS}x)', "o'q`touch${IFS}x`"]:
            V + ' Converting X to Y:\n in.txt\n ' + out + '\n' + summary(3, 3, 10.0, 3.125, d3) + TAIL, '', 0,
            {'in.txt': wexp, out: zep_file(wpts, d3)})
 
+# A quoted name 'a b' cuts to "a" and a blank; the file opened is "a", and unix2dos is given "a".
+c = [ctl[0], "'a b'"] + ctl[2:]
+mkcase('vantor', 'output-name-ending-in-a-blank', {'vantor.inp': crlf(*c), 'in.txt': wexp},
+       V + ' Converting X to Y:\n in.txt\n a \n' + summary(3, 3, 10.0, 3.125, d3) + TAIL, '', 0,
+       {'in.txt': wexp, 'a': zep_file(wpts, d3)})
+
 # An output directory that does not exist: the open failure with the system's text.
 # A slash ends a free-form item, so a path is quoted; a quoted item has no CR, so it carries one
 # spare character for the cut to drop.

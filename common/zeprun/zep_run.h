@@ -7,14 +7,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "common/recordio/cut_name.h"
+#include "common/convert/export_header.h"
+#include "common/recordio/fixed_text.h"
 
 namespace convkit {
 
-inline constexpr int kControlUnit = 1;
-inline constexpr int kExportUnit = 2;
 inline constexpr int kZepUnit = 25;
-inline constexpr int32_t kMaxPoints = 1000000;
 
 /// The state of one run, held from the banner to the stop.
 struct ZepRun {

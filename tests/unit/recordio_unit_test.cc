@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -10,29 +9,19 @@
 #include "common/recordio/free_reader.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
-#include "scratch_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/run_capture.h"
 
 namespace convkit {
 namespace {
 
-using testing::read_file;
-using testing::ScratchDir;
-using testing::write_file;
+using testkit::failure_of;
+using testkit::read_file;
+using testkit::write_file;
+using std::string_view_literals::operator""sv;
 
-class UnitsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    connect_standard_units();
-    watch_run_ends(true);
-  }
-  void TearDown() override {
-    for (int n = 1; n < kUnitCount; ++n) {
-      if (n != kInputUnit && n != kConsoleUnit) close_unit(n);
-    }
-    watch_run_ends(false);
-  }
-  ScratchDir dir_;
-};
+class UnitsTest : public testkit::RecordLayerTest {};
 
 void open_named(int n, const std::string& name) {
   open_unit(n, name.data(), static_cast<int>(name.size()));
@@ -49,21 +38,20 @@ void write_line(int n, const std::string& text) {
   end_statement();
 }
 
-// The report of the run end that fn causes.
-template <typename Fn>
-std::string report_of(Fn fn) {
-  try {
-    fn();
-  } catch (const RunEnded& end) {
-    EXPECT_TRUE(end.failed);
-    return end.report;
-  }
-  ADD_FAILURE() << "the run did not end";
-  return {};
+TEST(OpenedName, TrailingBlanksGoThenTheNameEndsAtAZeroByte) {
+  struct Case {
+    std::string_view text;
+    std::string_view opened;
+  };
+  const Case cases[] = {
+      {"out.txt", "out.txt"}, {"a ", "a"},        {"a b  ", "a b"},
+      {"o \0\0"sv, "o "},     {"ab\0c "sv, "ab"}, {"   ", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(opened_name(c.text), c.opened) << c.text;
 }
 
 TEST_F(UnitsTest, MissingInputIsCreatedEmptyAndTheFirstReadMeetsItsEnd) {
-  std::string report = report_of([] {
+  std::string report = failure_of([] {
     open_named(1, "vantor.inp");
     rewind_unit(1);
     double x = 0;
@@ -115,7 +103,7 @@ TEST_F(UnitsTest, ReopeningTheSameNameKeepsThePosition) {
 TEST_F(UnitsTest, AFileConnectedToAnotherUnitIsRefusedAndUntouched) {
   write_file("export.txt", "header\nnumber\n1 2 3\n");
   open_named(2, "export.txt");
-  std::string report = report_of([] { open_named(25, "./export.txt"); });
+  std::string report = failure_of([] { open_named(25, "./export.txt"); });
   EXPECT_EQ(report.substr(0, report.find('\n')), "open: file already connected to unit 2");
   EXPECT_NE(report.find("apparent state: unit 25 named ./export.txt\n"), std::string::npos);
   EXPECT_EQ(read_file("export.txt"), "header\nnumber\n1 2 3\n");
@@ -133,7 +121,7 @@ TEST_F(UnitsTest, OpenFailuresNameTheFile) {
        "open: No such file or directory\napparent state: unit 25 named nodir/out.txt\n"},
   };
   for (const Case& c : cases) {
-    std::string report = report_of([&] { open_named(25, c.name); });
+    std::string report = failure_of([&] { open_named(25, c.name); });
     EXPECT_EQ(report.substr(0, c.report_start.size()), c.report_start) << c.name;
   }
 }
@@ -142,81 +130,9 @@ TEST_F(UnitsTest, AWriteTheDeviceRefusesIsReportedAtClose) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   open_named(25, "/dev/full");
   write_line(25, "lost");
-  std::string report = report_of([] { close_unit(25); });
+  std::string report = failure_of([] { close_unit(25); });
   EXPECT_EQ(report.substr(0, report.find('\n')), "write: No space left on device");
   EXPECT_NE(report.find("apparent state: unit 25 named /dev/full\n"), std::string::npos);
-}
-
-TEST(FailureReport, FormsEachLineByTheState) {
-  StatementState state;
-  state.unit = 1;
-  state.format = "list io";
-  EXPECT_EQ(failure_report("list in", Failure::end_of_file(), state, true, true, "vantor.inp"),
-            "list in: end of file\n"
-            "apparent state: unit 1 named vantor.inp\n"
-            "last format: list io\n"
-            "lately reading sequential formatted external IO\n");
-
-  state.unit = 6;
-  state.format = {};
-  state.writing = true;
-  EXPECT_EQ(failure_report("write", Failure::system(ENOSPC), state, true, false, ""),
-            "write: No space left on device\n"
-            "apparent state: unit 6 (unnamed)\n"
-            "lately writing sequential formatted external IO\n");
-
-  state.internal = true;
-  state.format = "(I1)";
-  EXPECT_EQ(
-      failure_report("malloc failure", Failure::text("out of free space"), state, false, false, ""),
-      "malloc failure: out of free space\n"
-      "apparent state: internal I/O\n"
-      "last format: (I1)\n"
-      "lately writing sequential formatted internal IO\n");
-}
-
-TEST(RunEnd, TheFailurePathAbortsWithoutTheAbortSignalsOwnReport) {
-  EXPECT_EXIT(
-      {
-        start_run();
-        begin_statement(1, "list io", false);
-        fail_run("invalid number", Failure::text("incomprehensible list input"));
-      },
-      ::testing::KilledBySignal(SIGABRT),
-      "^invalid number: incomprehensible list input\napparent state: unit 1 \\(unnamed\\)\n"
-      "last format: list io\nlately reading sequential formatted external IO\n$");
-}
-
-TEST(RunEnd, TheSilentStopSaysNothing) {
-  EXPECT_EXIT(
-      {
-        start_run();
-        stop_run("");
-      },
-      ::testing::ExitedWithCode(0), "^$");
-  EXPECT_EXIT(
-      {
-        start_run();
-        stop_run("now");
-      },
-      ::testing::ExitedWithCode(0), "^STOP now statement executed\n$");
-}
-
-TEST(RunEnd, InterruptAndTerminateReportAndExitWithStatusOne) {
-  EXPECT_EXIT(
-      {
-        start_run();
-        std::raise(SIGINT);
-        poll_signals();
-      },
-      ::testing::ExitedWithCode(1), "^Interrupt\n$");
-  EXPECT_EXIT(
-      {
-        start_run();
-        std::raise(SIGTERM);
-        begin_statement(6, "list io", true);
-      },
-      ::testing::ExitedWithCode(1), "^Killed\n$");
 }
 
 }  // namespace

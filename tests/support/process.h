@@ -26,83 +26,30 @@
 #include <string_view>
 #include <vector>
 
-namespace convkit::testing {
+#include "tests/support/files.h"
+#include "tests/support/scratch.h"
+
+namespace convkit::testkit {
 
 // A fresh directory tree for one run: dir() is the program's working directory, and the caught
 // streams live beside it, so that they never show among the files the program leaves.
 class Sandbox {
  public:
-  Sandbox() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp");
-    pattern += "/convkit-fault-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    dir_ = root_ + "/dir";
+  Sandbox() : root_("convkit-fault"), dir_(root_.path("dir")) {
     if (mkdir(dir_.c_str(), 0755) != 0) throw std::runtime_error("mkdir failed");
   }
-  ~Sandbox() {
-    std::error_code ignored;
-    // A test may have taken the write bits away; put them back so the tree can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(root_, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-      if (it->is_directory(ignored)) chmod(it->path().c_str(), 0755);
-    }
-    std::filesystem::remove_all(root_, ignored);
-  }
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
 
   /// The program's working directory.
   const std::string& dir() const { return dir_; }
   /// The directory that holds dir() and the caught streams.
-  const std::string& root() const { return root_; }
+  const std::string& root() const { return root_.path(); }
   /// The path of a file in the working directory.
   std::string path(std::string_view name) const { return dir_ + "/" + std::string(name); }
 
  private:
-  std::string root_;
+  ScratchDir root_;
   std::string dir_;
 };
-
-/// Writes bytes into a file, replacing it.
-inline void put_file(const std::string& path, std::string_view bytes) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot create " + path);
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      close(fd);
-      throw std::runtime_error("cannot write " + path);
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  close(fd);
-}
-
-/// The whole content of a small file; empty when it cannot be read.
-inline std::string get_file(const std::string& path) {
-  std::string bytes;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bytes;
-  char buf[65536];
-  for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
-  }
-  close(fd);
-  return bytes;
-}
-
-/// The size of a file, or -1 when it does not exist.
-inline int64_t file_size(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return -1;
-  return static_cast<int64_t>(st.st_size);
-}
 
 /// The offset of pid's first descriptor open on the file at path, or -1 when it has none.
 inline int64_t file_offset_in(pid_t pid, const std::string& path) {
@@ -112,21 +59,11 @@ inline int64_t file_offset_in(pid_t pid, const std::string& path) {
     std::error_code bad;
     if (std::filesystem::read_symlink(entry.path(), bad).string() != path || bad) continue;
     std::string info =
-        get_file("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
+        read_file("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
     if (info.compare(0, 4, "pos:") != 0) return -1;
     return std::strtoll(info.c_str() + 4, nullptr, 10);
   }
   return -1;
-}
-
-/// The names in a directory, sorted.
-inline std::vector<std::string> list_dir(const std::string& path) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 struct RunOptions {
@@ -258,9 +195,9 @@ inline RunResult run_program(const RunOptions& options) {
       result.term_signal = WTERMSIG(status);
     }
   }
-  result.out = get_file(out_path);
-  result.err = get_file(err_path);
+  result.out = read_file(out_path);
+  result.err = read_file(err_path);
   return result;
 }
 
-}  // namespace convkit::testing
+}  // namespace convkit::testkit

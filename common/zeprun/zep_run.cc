@@ -1,7 +1,10 @@
-#include "vantor/zep_run.h"
+#include "common/zeprun/zep_run.h"
 
 #include <cmath>
+#include <span>
 #include <string>
+
+#include "common/convert/cut_name.h"
 
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
@@ -19,18 +22,16 @@ int32_t read_name(ZepRun& run, char* name) {
   // A null item leaves the buffer as it is: blank, so that it cuts to no name.
   text_assign(run.line, kLineLength, "", 0);
   read_free(kControlUnit, {text_item(run.line, kLineLength)}, false);
-  int32_t length = cut_name(run.line);
-  if (length < 0) length = 0;
-  text_assign(name, kLineLength, run.line, length);
-  return length;
+  int32_t length = take_name(run.line, name);
+  return length > 0 ? length : 0;
 }
 
 }  // namespace
 
 void write_banner(std::string_view title, std::string_view date) {
   write_list({});
-  write_list({list_text(title)});
-  write_list({list_text(date)});
+  write_list({text_out(title)});
+  write_list({text_out(date)});
   write_list({});
 }
 
@@ -40,9 +41,9 @@ void read_control_file(ZepRun& run, const char* control_name) {
   rewind_unit(kControlUnit);
   run.inlen = read_name(run, run.inname);
   run.outlen = read_name(run, run.outname);
-  write_list({list_text("Converting X to Y:")});
-  write_list({list_text(run.inname, run.inlen)});
-  write_list({list_text(run.outname, run.outlen)});
+  write_list({text_out("Converting X to Y:")});
+  write_list({text_out(run.inname, run.inlen)});
+  write_list({text_out(run.outname, run.outlen)});
   read_free(kControlUnit, {real_item(run.vscan)}, false);
   read_free(kControlUnit, {real_item(run.estart)}, false);
   read_free(kControlUnit, {real_item(run.evertex)}, false);
@@ -63,14 +64,11 @@ void open_export(const ZepRun& run) {
 
 int32_t count_points(int count) {
   double values[3] = {0.0, 0.0, 0.0};
+  const ReadItem items[] = {real_item(values[0]), real_item(values[1]), real_item(values[2])};
+  const std::span<const ReadItem> record(items, count < 3 ? static_cast<size_t>(count) : 3);
   int32_t i = 1;
   for (; i <= kMaxPoints; ++i) {
-    ReadOutcome outcome =
-        count == 2
-            ? read_free(kExportUnit, {real_item(values[0]), real_item(values[1])}, true)
-            : read_free(kExportUnit,
-                        {real_item(values[0]), real_item(values[1]), real_item(values[2])}, true);
-    if (outcome == ReadOutcome::end_of_file) break;
+    if (read_free(kExportUnit, record, true) == ReadOutcome::end_of_file) break;
   }
   return i - 1;
 }
@@ -96,9 +94,10 @@ void finish_run(const ZepRun& run) {
   close_unit(kExportUnit);
   close_unit(kZepUnit);
   write_list({});
-  write_list({list_text("Converting output file from unix to dos")});
+  write_list({text_out("Converting output file from unix to dos")});
   std::string command =
-      "unix2dos " + shell_word(std::string_view(run.outname, static_cast<size_t>(run.outlen)));
+      "unix2dos " +
+      shell_word(opened_name(std::string_view(run.outname, static_cast<size_t>(run.outlen))));
   run_shell(command.data(), command.size());
 }
 

@@ -1,0 +1,216 @@
+# Writes the two files Debian wants in /usr/share/doc/convkit, both derived from what users read
+# in the repository, so that neither can drift from it:
+#   copyright   the machine-readable copyright file, from LICENSE
+#   changelog   the history in Debian's changelog form, from NEWS.md, one entry per release
+# Fails when the newest release in NEWS.md is not the project's version: a release whose news
+# is missing must not be packaged.
+# Usage: cmake -DSOURCE_DIR=. -DVERSION=1.1.0 -DMAINTAINER="Name <mail>" -DOUTPUT_DIR=dir
+#              -P cmake/package_docs.cmake
+foreach(var SOURCE_DIR VERSION MAINTAINER OUTPUT_DIR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "package_docs.cmake: -D${var}=... is missing")
+  endif()
+endforeach()
+
+# Reads FILE into a list of its lines. Semicolons and brackets would split or join CMake list
+# elements, so they travel as control characters and are put back by convkit_unescape.
+string(ASCII 1 semicolon_mark)
+string(ASCII 2 open_bracket_mark)
+string(ASCII 3 close_bracket_mark)
+function(convkit_read_lines file out)
+  file(READ ${file} text)
+  string(REPLACE ";" "${semicolon_mark}" text "${text}")
+  string(REPLACE "[" "${open_bracket_mark}" text "${text}")
+  string(REPLACE "]" "${close_bracket_mark}" text "${text}")
+  string(REGEX REPLACE "\n$" "" text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+function(convkit_unescape var)
+  set(text "${${var}}")
+  string(REPLACE "${semicolon_mark}" ";" text "${text}")
+  string(REPLACE "${open_bracket_mark}" "[" text "${text}")
+  string(REPLACE "${close_bracket_mark}" "]" text "${text}")
+  set(${var} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Appends TEXT to the variable OUT, wrapped at 79 columns: the first line starts with FIRST,
+# the others with REST.
+function(convkit_wrap out first rest text)
+  string(REGEX MATCHALL "[^ ]+" words "${text}")
+  set(line "${first}")
+  set(result "")
+  set(empty TRUE)
+  foreach(word ${words})
+    string(LENGTH "${line} ${word}" width)
+    if(empty)
+      string(APPEND line "${word}")
+      set(empty FALSE)
+    elseif(width GREATER 79)
+      string(APPEND result "${line}\n")
+      set(line "${rest}${word}")
+    else()
+      string(APPEND line " ${word}")
+    endif()
+  endforeach()
+  set(${out} "${${out}}${result}${line}\n" PARENT_SCOPE)
+endfunction()
+
+# "2026-12-07" as Debian's changelog wants a date: "Mon, 07 Dec 2026 0H:00:00 +0000". NEWS.md
+# gives days only, and Debian wants each entry later than the one before it, so the releases of
+# one day are an hour apart in their order: HOUR is the number of earlier releases that day.
+function(convkit_changelog_date iso hour out)
+  if(NOT iso MATCHES "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$")
+    message(FATAL_ERROR "NEWS.md: the date '${iso}' is not written YYYY-MM-DD")
+  endif()
+  set(year ${CMAKE_MATCH_1})
+  set(day ${CMAKE_MATCH_3})
+  math(EXPR month "1${CMAKE_MATCH_2} - 100")
+  math(EXPR d "1${day} - 100")
+  # Sakamoto's rule for the day of the week, 0 for Sunday.
+  set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+  math(EXPR index "${month} - 1")
+  list(GET offsets ${index} offset)
+  set(y ${year})
+  if(month LESS 3)
+    math(EXPR y "${y} - 1")
+  endif()
+  math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${d}) % 7")
+  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(GET weekdays ${weekday} weekday_name)
+  list(GET months ${index} month_name)
+  if(hour GREATER 23)
+    message(FATAL_ERROR "NEWS.md: more than 24 releases on ${iso}")
+  endif()
+  string(LENGTH "${hour}" digits)
+  if(digits EQUAL 1)
+    set(hour "0${hour}")
+  endif()
+  set(${out} "${weekday_name}, ${day} ${month_name} ${year} ${hour}:00:00 +0000" PARENT_SCOPE)
+endfunction()
+
+# The changelog. A release in NEWS.md is a heading "## X.Y.Z (YYYY-MM-DD)" followed by
+# paragraphs and lists of "- " items; a paragraph ending in a colon heads the list after it.
+set(release_heading "^## ([0-9]+\\.[0-9]+\\.[0-9]+) \\(([0-9-]+)\\)$")
+convkit_read_lines(${SOURCE_DIR}/NEWS.md news)
+set(release_days "")
+foreach(line IN LISTS news)
+  if(line MATCHES "${release_heading}")
+    list(APPEND release_days ${CMAKE_MATCH_2})
+  endif()
+endforeach()
+set(changelog "")
+set(release "")
+set(newest "")
+set(block "")
+set(block_is_list FALSE)
+set(under_heading FALSE)
+
+# Adds the paragraph or list item collected in `block` to the current release.
+macro(convkit_flush_block)
+  if(NOT block STREQUAL "")
+    string(REPLACE "`" "" block "${block}")
+    if(block_is_list AND under_heading)
+      convkit_wrap(release "    - " "      " "${block}")
+    else()
+      convkit_wrap(release "  * " "    " "${block}")
+      if(NOT block_is_list AND block MATCHES ":$")
+        set(under_heading TRUE)
+      endif()
+    endif()
+  endif()
+  set(block "")
+  set(block_is_list FALSE)
+endmacro()
+macro(convkit_flush_release)
+  convkit_flush_block()
+  if(NOT release STREQUAL "")
+    string(APPEND changelog "${release}\n -- ${MAINTAINER}  ${release_date}\n\n")
+  endif()
+  set(release "")
+  set(under_heading FALSE)
+endmacro()
+
+foreach(line IN LISTS news)
+  if(line MATCHES "${release_heading}")
+    convkit_flush_release()
+    set(version ${CMAKE_MATCH_1})
+    set(day ${CMAKE_MATCH_2})
+    # The releases after this one in the file are the earlier ones.
+    list(POP_FRONT release_days)
+    set(earlier_that_day 0)
+    foreach(other IN LISTS release_days)
+      if(other STREQUAL day)
+        math(EXPR earlier_that_day "${earlier_that_day} + 1")
+      endif()
+    endforeach()
+    convkit_changelog_date(${day} ${earlier_that_day} release_date)
+    if(newest STREQUAL "")
+      set(newest ${version})
+    endif()
+    set(release "convkit (${version}) unstable; urgency=medium\n\n")
+  elseif(line MATCHES "^#")
+    convkit_flush_release()
+  elseif(release STREQUAL "")
+    # The introduction before the first release.
+  elseif(line STREQUAL "")
+    convkit_flush_block()
+  elseif(line MATCHES "^- (.*)$")
+    convkit_flush_block()
+    set(block "${CMAKE_MATCH_1}")
+    set(block_is_list TRUE)
+  else()
+    string(STRIP "${line}" line)
+    if(block STREQUAL "")
+      set(block "${line}")
+    else()
+      string(APPEND block " ${line}")
+    endif()
+  endif()
+endforeach()
+convkit_flush_release()
+
+if(NOT newest STREQUAL VERSION)
+  message(FATAL_ERROR "NEWS.md: the newest release is '${newest}', the project's version "
+                      "(project(VERSION) in CMakeLists.txt) is '${VERSION}': "
+                      "write the news of ${VERSION} at the top of NEWS.md")
+endif()
+string(REGEX REPLACE "\n\n$" "\n" changelog "${changelog}")
+convkit_unescape(changelog)
+file(WRITE ${OUTPUT_DIR}/changelog "${changelog}")
+
+# The copyright file, in Debian's machine-readable format. LICENSE holds a title, the
+# copyright line and the licence text; the text goes in as the licence's paragraph, its empty
+# lines written as " .".
+convkit_read_lines(${SOURCE_DIR}/LICENSE license)
+set(holder "")
+set(text "")
+foreach(line IN LISTS license)
+  if(holder STREQUAL "")
+    if(line MATCHES "^Copyright \\(c\\) (.+)$")
+      set(holder "${CMAKE_MATCH_1}")
+    endif()
+  elseif(line STREQUAL "")
+    if(NOT text STREQUAL "")
+      string(APPEND text " .\n")
+    endif()
+  else()
+    string(APPEND text " ${line}\n")
+  endif()
+endforeach()
+if(holder STREQUAL "" OR text STREQUAL "")
+  message(FATAL_ERROR "LICENSE: no line 'Copyright (c) YEAR HOLDER' followed by the licence")
+endif()
+set(copyright
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+    "Upstream-Name: convkit\n"
+    "Upstream-Contact: ${MAINTAINER}\n"
+    "\n"
+    "Files: *\n"
+    "Copyright: ${holder}\n"
+    "License: Expat\n"
+    "${text}")
+string(JOIN "" copyright ${copyright})
+convkit_unescape(copyright)
+file(WRITE ${OUTPUT_DIR}/copyright "${copyright}")
