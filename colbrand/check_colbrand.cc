@@ -243,16 +243,16 @@ int check_colbrand() {
       facts.stop.first_line = "open: null file name";
     } else {
       std::string open_stop;
-      fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
-      if (open_stop.empty() && is_header_file(output_name)) {
+      if (is_header_file(output_name) && !is_header_file(export_name)) {
+        // The open itself goes through; the output is refused before a byte of it changes.
         open_stop = "open: file is the header file Header.txt";
         fate = OutputFate::refused;
-        report.add(Severity::error, output_place,
-                   "the output is Header.txt, the header file itself: the conversion refuses to "
-                   "open it (\"" +
-                       open_stop +
-                       "\") and leaves it as it is; name another output "
-                       "file");
+        report.add(
+            Severity::error, output_place,
+            "the output is Header.txt, the header file itself: the conversion refuses it (\"" +
+                open_stop + "\") and leaves it as it is; name another output file");
+      } else {
+        fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
       }
       if (!open_stop.empty()) {
         // The output is opened before the export's first read.

@@ -418,6 +418,16 @@ check('colbrand', 'check-name-comment', {'colbrand.inp': crlf(*cc), 'in.txt': CE
       sline('result', "the conversion fails with \"list in: end of file\" (exit status 134); an empty 'in.tx' is "
             'left behind'), 2)
 
+# The header file as the output: refused, and left as it is.
+hc = ['in.txt', 'Header.txt', '0.008']
+check('colbrand', 'check-output-is-header-file', {'colbrand.inp': crlf(*hc), 'in.txt': CEXP, 'Header.txt': HEADER},
+      [finding('colbrand.inp:2', 'error',
+               'the output is Header.txt, the header file itself: the conversion refuses it ("open: file is the '
+               'header file Header.txt") and leaves it as it is; name another output file')],
+      colbrand_summary(outname='Header.txt') + sline('output file', "'Header.txt' cannot be opened or written") +
+      sline('result', 'the conversion fails at colbrand.inp:2 with "open: file is the header file Header.txt" '
+            '(exit status 134)'), 2)
+
 check('colbrand', 'check-missing-control', {},
       [finding('colbrand.inp', 'error',
                'there is no colbrand.inp in this folder: the conversion would create it empty and stop with "fmt: end '
