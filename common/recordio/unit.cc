@@ -335,6 +335,12 @@ void close_unit(int n) {
 
 bool unit_connected(int n) { return n >= 0 && n < kUnitCount && g_units[n].fd >= 0; }
 
+off_t unit_offset(int n) {
+  const Unit& u = g_units[n];
+  if (u.fd < 0) return -1;
+  return logical_position(u);
+}
+
 void close_all_units() {
   static bool done = false;
   bool watched = run_ends_watched();

@@ -46,6 +46,10 @@ void empty_unit(int n);
 /// "write" or "close" when the file system refuses the last bytes or the close.
 void close_unit(int n);
 
+/// The byte offset in its file at which the next read of unit n starts; -1 when unit n is not
+/// connected or cannot tell. One system call: for a check, not for every statement.
+off_t unit_offset(int n);
+
 /// Closes units 0 to 99 once per process, ignoring every failure. Safe to call at any moment
 /// the main flow is stopped at (atexit, a deferred signal report, the failure path).
 void close_all_units();

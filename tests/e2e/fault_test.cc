@@ -1540,6 +1540,15 @@ class Tally {
   std::vector<std::pair<std::string, int>> counts_;
 };
 
+// The names and bytes of the files in a folder.
+std::vector<std::string> folder(const std::string& dir) {
+  std::vector<std::string> files;
+  for (const std::string& name : list_dir(dir)) {
+    files.push_back(name + '\n' + read_file(dir + "/" + name));
+  }
+  return files;
+}
+
 class RandomBytesTest : public FaultTest {
  protected:
   void run_case(const std::string& control, const std::string& exported, bool odd_names,
@@ -1552,7 +1561,23 @@ class RandomBytesTest : public FaultTest {
     RunOptions o = options();
     o.dir = box.dir();
     o.streams_dir = box.root();
+    // The look before the conversion touches no file and foretells the conversion's own end.
+    std::vector<std::string> before = folder(box.dir());
+    o.args = {"--check"};
+    RunResult check = run_program(o);
+    o.args.clear();
+    EXPECT_TRUE(check.exited && check.exit_status <= 2 && check.err.empty())
+        << "case " << index << ": --check ended " << how_it_ended(check) << " " << check.err;
+    EXPECT_EQ(folder(box.dir()), before) << "case " << index << ": --check changed the folder";
     RunResult r = run_program(o);
+    bool foretold = check.out.find("result         the conversion fails") != std::string::npos;
+    EXPECT_EQ(foretold, r.aborted()) << "case " << index << "\n--- check:\n" << check.out;
+    if (r.aborted()) {
+      EXPECT_NE(check.out.find('"' + r.err.substr(0, r.err.find('\n')) + '"'), std::string::npos)
+          << "case " << index << "\n--- check:\n"
+          << check.out << "--- report:\n"
+          << r.err;
+    }
     std::string wrong = judge_end(r, odd_names);
     EXPECT_EQ(wrong, "") << "case " << index
                          << "\n--- control file: " << ::testing::PrintToString(control)

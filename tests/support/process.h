@@ -70,10 +70,11 @@ inline int64_t file_offset_in(pid_t pid, const std::string& path) {
 }
 
 struct RunOptions {
-  std::string program;      // absolute path of the binary
-  std::string dir;          // working directory
-  std::string streams_dir;  // where "stdout" and "stderr" are caught
-  std::string tool_dir;     // put first in PATH
+  std::string program;            // absolute path of the binary
+  std::vector<std::string> args;  // its arguments (none for a conversion)
+  std::string dir;                // working directory
+  std::string streams_dir;        // where "stdout" and "stderr" are caught
+  std::string tool_dir;           // put first in PATH
   double timeout_seconds = 10.0;
   int signal = 0;                    // sent once, as soon as ready(pid) holds
   std::function<bool(pid_t)> ready;  // polled with the child's id while it runs
@@ -136,7 +137,10 @@ inline RunResult run_program(const RunOptions& options) {
   std::string lc_var = "LC_ALL=C";
   std::vector<char*> env = {path_var.data(), home_var.data(), lc_var.data(), nullptr};
   std::string program = options.program;
-  std::vector<char*> argv = {program.data(), nullptr};
+  std::vector<std::string> args = options.args;
+  std::vector<char*> argv = {program.data()};
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
 
   int gone[2] = {-1, -1};
   if (options.console_reader_gone && pipe(gone) != 0) throw std::runtime_error("pipe failed");

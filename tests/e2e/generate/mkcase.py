@@ -1,4 +1,4 @@
-# Writes golden cases: mkcase(program, name, inputs, stdout, stderr, exit, outputs, gone).
+# Writes golden cases: mkcase(program, name, inputs, stdout, stderr, exit, outputs, gone, args).
 # The generators beside this file build every case from the rules and from an independent
 # formulation of the number forms below, never from running the programs. Run one of them
 # (python3 vantor_cases.py) to write its cases again.
@@ -6,7 +6,8 @@ import os, shutil
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'cases')
 def crlf(*lines): return ''.join(l + '\r\n' for l in lines).encode()
 def lf(*lines): return ''.join(l + '\n' for l in lines).encode()
-def mkcase(program, name, inputs, stdout, stderr, exit, outputs={}, gone=(), real_unix2dos=False):
+def mkcase(program, name, inputs, stdout, stderr, exit, outputs={}, gone=(), real_unix2dos=False,
+           args=()):
     d = os.path.join(ROOT, program, name)
     shutil.rmtree(d, ignore_errors=True)
     os.makedirs(d)
@@ -24,6 +25,7 @@ def mkcase(program, name, inputs, stdout, stderr, exit, outputs={}, gone=(), rea
     open(d + '/exit', 'w').write('%d\n' % exit)
     if gone: open(d + '/gone', 'w').write(''.join(g + '\n' for g in gone))
     if real_unix2dos: open(d + '/real-unix2dos', 'w').write('')
+    if args: open(d + '/args', 'w').write(''.join(a + '\n' for a in args))
 def report(first, unit, name, fmt='list io', writing=False):
     s = first + '\n' + 'apparent state: unit %d ' % unit + ('named ' + name if name else '(unnamed)') + '\n'
     if fmt: s += 'last format: ' + fmt + '\n'

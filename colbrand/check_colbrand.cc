@@ -1,0 +1,348 @@
+// colbrand's own check: names read as whole lines, delt from the control file, the output
+// opened (and emptied) before the export is read, and Header.txt put in front by the shell.
+#include "colbrand/check_colbrand.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "common/check/control_lines.h"
+#include "common/check/export_check.h"
+#include "common/check/line_scan.h"
+#include "common/check/name_check.h"
+#include "common/check/output_check.h"
+#include "common/check/probe.h"
+#include "common/check/report.h"
+#include "common/convert/cut_name.h"
+#include "common/recordio/file_probe.h"
+#include "common/recordio/fixed_text.h"
+#include "common/recordio/free_reader.h"
+#include "common/recordio/line_read.h"
+#include "common/recordio/unit.h"
+
+namespace convkit {
+
+const ProgramText kColbrandText = {
+    "colbrand",
+    "Usage: colbrand [--check | --help | --version]\n"
+    "Converts a trace exported by DigiSim into three columns (E, -I, t) behind the bytes of\n"
+    "your own Header.txt.\n"
+    "\n"
+    "Run it in the folder of the export. It reads colbrand.inp there: three lines, CR LF\n"
+    "ended:\n"
+    "  1  the export to read (the whole line is the name)\n"
+    "  2  the file to write (created, or replaced)\n"
+    "  3  delt, the time step between points (s)\n"
+    "and puts Header.txt from the same folder in front of the point lines.\n"
+    "\n"
+    "  --check    read colbrand.inp, the export and Header.txt as the conversion does,\n"
+    "             change no file, and report what it will do and what will go wrong (exit\n"
+    "             status 0: all well, 1: warnings, 2: the conversion would fail)\n"
+    "  --help     show this help\n"
+    "  --version  show the version\n"
+    "\n"
+    "Without arguments: the conversion. Manual: man colbrand.\n"};
+
+namespace {
+
+constexpr int kControl = 1;
+constexpr int kExport = 2;
+
+// A name record as the conversion reads it: the whole line, cut; below 1 no name.
+int32_t read_name(char* line, char* name) {
+  read_text_line(kControl, line);
+  int32_t length = take_name(line, name);
+  return length > 0 ? length : 0;
+}
+
+// Whether name reaches the header file, or will be it once created.
+bool is_header_file(const std::string& name) {
+  FileProbe output = probe_file(name);
+  FileProbe header = probe_file("Header.txt");
+  if (output.exists && header.exists) return output.dev == header.dev && output.ino == header.ino;
+  return name == "Header.txt" || name == "./Header.txt";
+}
+
+// Header.txt is not read by the program: cat copies its bytes in front of the points.
+bool check_header_file(Report& report) {
+  const std::string name = "Header.txt";
+  int error = 0;
+  FileState state = file_state(name, &error);
+  if (state == FileState::missing) {
+    report.add(Severity::warning, {name, 0, 0},
+               "there is no Header.txt in this folder: cat reports it missing, and the output "
+               "holds the point lines only, with exit status 0; put your header file here");
+    return false;
+  }
+  if (state == FileState::unreadable) {
+    report.add(Severity::warning, {name, 0, 0},
+               "cannot be read (" + std::string(std::strerror(error)) +
+                   "): the output holds the point lines only");
+    return false;
+  }
+  LineScan scan(name);
+  Line l;
+  int64_t last = 0;
+  bool ended = true;
+  while (scan.next(l)) {
+    last = l.number;
+    ended = l.ended;
+  }
+  std::string_view start = scan.start();
+  if (start.size() >= 2 &&
+      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
+    report.add(Severity::warning, {name, 1, 1},
+               "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
+               "which are single-byte text; save it as plain text");
+  } else if (scan.first_zero() >= 0) {
+    report.add(Severity::warning, {name, 0, 0},
+               "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
+  } else if (start.substr(0, 3) == "\xEF\xBB\xBF") {
+    report.add(Severity::warning, {name, 1, 1},
+               "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
+               "bytes; save Header.txt without it");
+  }
+  if (!ended) {
+    report.add(Severity::warning, {name, last, 0},
+               "the last line has no line end: the first point line is joined to it; end "
+               "Header.txt with a line end");
+  }
+  return true;
+}
+
+}  // namespace
+
+int check_colbrand() {
+  start_check();
+  Report report;
+  report.name_file("colbrand.inp");
+  const std::string control = "colbrand.inp";
+  auto finish = [&] {
+    report.print("colbrand");
+    return report.exit_status();
+  };
+  int error = 0;
+  FileState state = file_state(control, &error);
+  if (state == FileState::missing) {
+    report.add(Severity::error, {control, 0, 0},
+               "there is no colbrand.inp in this folder: the conversion would create it empty "
+               "and stop with \"fmt: end of file\"; run colbrand in the folder of your export, "
+               "next to its control file (three lines: export, output, delt; CR LF ends)");
+    report.summary("result", "the conversion fails and leaves an empty colbrand.inp behind");
+    return finish();
+  }
+  if (state == FileState::unreadable) {
+    report.add(Severity::error, {control, 0, 0},
+               "cannot be read: " + std::string(std::strerror(error)));
+    report.summary("result", "the conversion fails");
+    return finish();
+  }
+
+  ControlFile lines = read_control_lines(control, 16, report);
+  char line[kLineLength], inname[kLineLength], outname[kLineLength];
+  int32_t inlen = 0, outlen = 0;
+  double delt = 0.0;
+  off_t offsets[3] = {-1, -1, -1};
+  int done = 0;
+  Stop stop = attempt([&] {
+    open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
+    rewind_unit(kControl);
+    offsets[0] = unit_offset(kControl);
+    inlen = read_name(line, inname);
+    done = 1;
+    offsets[1] = unit_offset(kControl);
+    outlen = read_name(line, outname);
+    done = 2;
+    offsets[2] = unit_offset(kControl);
+    read_free(kControl, {real_item(delt)}, false);
+    done = 3;
+    close_unit(kControl);
+  });
+  auto line_of = [&](int k) -> const ControlLine* {
+    if (offsets[k] < 0) return nullptr;
+    // A line read takes the very next line, blank or not.
+    for (const ControlLine& l : lines.lines) {
+      if (l.offset == offsets[k]) return &l;
+    }
+    return lines.line_at(offsets[k]);
+  };
+  auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
+  std::string in(inname, static_cast<size_t>(inlen));
+  std::string out(outname, static_cast<size_t>(outlen));
+  for (int k = 0; k < 2 && k < done; ++k) {
+    const ControlLine* l = line_of(k);
+    if (l == nullptr) continue;
+    NameLine name{control, "colbrand", l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
+    check_name(report, name, k == 0 ? std::string_view(in) : std::string_view(out),
+               NameRule::whole_line);
+  }
+  if (done >= 3 && line_of(2) != nullptr) {
+    check_number_line(report, lines, *line_of(2), "delt, the time step");
+  }
+  if (stop) {
+    Place at{control, lines.lines.empty() ? 0 : lines.lines.back().number, 0};
+    std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
+    if (stop.first_line.find("end of file") != std::string::npos) {
+      text += std::string(": the file ends before its ") +
+              (done == 0   ? "first line"
+               : done == 1 ? "second line"
+                           : "third line, delt") +
+              "; colbrand.inp holds three lines, each CR LF ended";
+    } else {
+      if (line_of(done) != nullptr) at.line = line_of(done)->number;
+      text += ": delt, the time step in seconds, is due here and this is no number";
+    }
+    report.add(Severity::error, at, text);
+    report.summary("control file", control);
+    report.summary("result", "the conversion fails at colbrand.inp (" + stop.first_line +
+                                 "), before it opens a file");
+    return finish();
+  }
+  if (!std::isfinite(delt)) {
+    report.add(Severity::warning, {control, line_no(2), 0},
+               "delt is " + number_text(delt) + ": every time but the first is not a number");
+  }
+
+  // The export and the output are opened one after the other; the output is emptied before the
+  // export's header is searched.
+  std::string export_name = name_as_opened(inname, inlen);
+  std::string output_name = name_as_opened(outname, outlen);
+  Place export_place{control, line_no(0), 0};
+  Place output_place{control, line_no(1), 0};
+  ExportFacts facts;
+  bool export_read = false;
+  bool export_created = false;
+  OutputFate fate = OutputFate::fails;
+  if (export_name.empty()) {
+    facts.stop.first_line = "open: null file name";
+  } else {
+    FileState es = file_state(export_name, &error);
+    if (es == FileState::missing) {
+      std::string folder = export_name.find('/') == std::string::npos
+                               ? "."
+                               : export_name.substr(0, export_name.rfind('/') + 1);
+      bool folder_there = access(folder.c_str(), F_OK) == 0;
+      export_created = folder_there;
+      facts.stop.first_line =
+          folder_there ? "list in: end of file" : "open: No such file or directory";
+      report.add(Severity::error, export_place,
+                 "there is no export " + shown(export_name) + ": the conversion would " +
+                     (folder_there ? "create it empty and " : "") + "stop with \"" +
+                     facts.stop.first_line + "\"; correct the name on this line");
+    } else if (es == FileState::unreadable) {
+      facts.stop.first_line = "open: " + std::string(std::strerror(error));
+      report.add(Severity::error, export_place,
+                 "the export " + shown(export_name) + " cannot be read: " + std::strerror(error));
+    }
+  }
+  bool export_opens = !export_name.empty() && (!facts.stop || export_created);
+  if (export_opens) {
+    if (output_name.empty()) {
+      facts.stop.first_line = "open: null file name";
+    } else {
+      std::string open_stop;
+      if (is_header_file(output_name) && !is_header_file(export_name)) {
+        // The open itself goes through; the output is refused before a byte of it changes.
+        open_stop = "open: file is the header file Header.txt";
+        fate = OutputFate::refused;
+        report.add(
+            Severity::error, output_place,
+            "the output is Header.txt, the header file itself: the conversion refuses it (\"" +
+                open_stop + "\") and leaves it as it is; name another output file");
+      } else {
+        fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
+      }
+      if (!open_stop.empty()) {
+        // The output is opened before the export's first read.
+        facts.stop.first_line = open_stop;
+        facts.stop_place = output_place;
+      }
+    }
+  }
+  if (!facts.stop) {
+    ExportReading reading;
+    reading.program = "colbrand";
+    reading.unit = kExport;
+    reading.count_values = 2;
+    reading.convert_values = 2;
+    reading.output_opened_first = true;
+    facts = check_export(export_name, inname, inlen, reading, report);
+    export_read = true;
+  }
+  bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
+  bool header = false;
+  if (completes || (export_read && fate != OutputFate::fails && fate != OutputFate::refused)) {
+    header = check_header_file(report);
+  }
+  if (completes && !tool_on_path("cat")) {
+    report.add(Severity::warning, {control, 0, 0},
+               "cat, mv or rm is not found on PATH: the output is not put together");
+  }
+
+  // The summary.
+  report.summary("control file",
+                 control + (lines.lf_lines > 0 && lines.crlf_lines == 0 ? " (LF line ends)"
+                            : lines.lf_lines > 0                        ? " (mixed line ends)"
+                                                                        : " (CR LF line ends)"));
+  report.summary("export", shown(in) + " (line " + std::to_string(line_no(0)) + ")");
+  report.summary("output", shown(out) + " (line " + std::to_string(line_no(1)) + ")");
+  report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
+  if (export_read && facts.heading_found) {
+    report.summary("header lines", std::to_string(facts.heading_line));
+    report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
+                                  shown(facts.heading_text));
+  }
+  if (export_read && !facts.stop) {
+    report.summary("points", std::to_string(facts.converted) + " (\"Found  " +
+                                 std::to_string(facts.converted) + " points\")");
+    if (facts.converted > 0) {
+      report.summary("first point", "E " + number_text(facts.first[0]) + ", -I " +
+                                        number_text(facts.first[1]) + ", t 0.");
+      report.summary("last point",
+                     "E " + number_text(facts.last[0]) + ", -I " + number_text(facts.last[1]) +
+                         ", t " + number_text(static_cast<double>(facts.converted - 1) * delt));
+    }
+  }
+  std::string shown_out = shown(output_name);
+  if (!export_opens || output_name.empty()) {
+    report.summary("output file", shown_out + " is not opened");
+  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
+    report.summary("output file", shown_out + " cannot be opened or written");
+  } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
+    report.summary("output file",
+                   shown_out + " is " + std::string(fate_text(fate)) +
+                       (facts.stop ? ", but without Header.txt: it holds the point lines written "
+                                     "before the failure (an existing file keeps its bytes when "
+                                     "none was)"
+                                   : std::string(header ? ": the bytes of Header.txt, then "
+                                                        : ": no header, only ") +
+                                         std::to_string(facts.converted) + " point lines"));
+  } else {
+    report.summary("output file", shown_out + ": " + std::string(fate_text(fate)));
+  }
+  if (completes) {
+    report.summary("then", "mv " + output_name +
+                               " colbrand.XXXXXX; cat Header.txt "
+                               "colbrand.XXXXXX > " +
+                               output_name + "; rm -f colbrand.XXXXXX");
+  }
+  std::string where = facts.stop_place.line > 0 ? " at " + facts.stop_place.file + ":" +
+                                                      std::to_string(facts.stop_place.line)
+                                                : std::string();
+  if (facts.stop) {
+    report.summary(
+        "result",
+        "the conversion fails" + where + " with \"" + facts.stop.first_line +
+            "\" (exit status 134)" +
+            (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
+  } else if (!completes) {
+    report.summary("result", "the conversion fails when it opens or writes the output");
+  } else {
+    report.summary("result", "the conversion completes (exit status 0)");
+  }
+  return finish();
+}
+
+}  // namespace convkit

@@ -1,0 +1,42 @@
+// The first lines of a control file, kept for the check's messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/check/report.h"
+
+namespace convkit {
+
+/// One kept line.
+struct ControlLine {
+  int64_t number = 0;
+  int64_t offset = 0;
+  std::string text;  // without the line feed, at most a few kilobytes
+  bool ended = false;
+  bool crlf = false;
+};
+
+/// The first lines of a control file, with what the file as a whole shows.
+struct ControlFile {
+  std::string name;
+  std::vector<ControlLine> lines;
+  int64_t crlf_lines = 0;
+  int64_t lf_lines = 0;
+
+  /// The line holding byte offset at, from it the first that is not blank (a read passes over
+  /// blank LF lines); nullptr past the kept lines.
+  const ControlLine* line_at(int64_t at) const;
+};
+
+/// Reads the first max_lines lines of name; adds findings on byte-order marks, UTF-16 and line
+/// ends to report.
+ControlFile read_control_lines(const std::string& name, int max_lines, Report& report);
+
+/// Adds the findings on what a number line holds: a decimal comma, a number followed by other
+/// bytes. what names the value ("vscan, the scan rate").
+void check_number_line(Report& report, const ControlFile& file, const ControlLine& line,
+                       const std::string& what);
+
+}  // namespace convkit

@@ -1,0 +1,92 @@
+// Whole lines inside the buffer are seen in place; only a line that crosses the end of the
+// buffer is copied, and then no more than kKeptBytes of it.
+#include "common/check/line_scan.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace convkit {
+namespace {
+
+constexpr size_t kBufferBytes = 256 * 1024;
+
+}  // namespace
+
+LineScan::LineScan(const std::string& path) : buf_(kBufferBytes) {
+  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) error_ = errno;
+}
+
+LineScan::~LineScan() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool LineScan::fill() {
+  base_ += static_cast<int64_t>(len_);
+  pos_ = len_ = 0;
+  for (;;) {
+    ssize_t n = read(fd_, buf_.data(), buf_.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n < 0) error_ = errno;
+      return false;
+    }
+    len_ = static_cast<size_t>(n);
+    if (first_zero_ < 0) {
+      const void* zero = std::memchr(buf_.data(), 0, len_);
+      if (zero != nullptr) {
+        first_zero_ = base_ + (static_cast<const char*>(zero) - buf_.data());
+      }
+    }
+    if (base_ == 0) start_.assign(buf_.data(), len_ < 4 ? len_ : 4);
+    return true;
+  }
+}
+
+bool LineScan::next(Line& line) {
+  if (fd_ < 0) return false;
+  if (pos_ == len_ && !fill()) return false;
+  line.number = ++number_;
+  line.offset = base_ + static_cast<int64_t>(pos_);
+  const char* p = buf_.data() + pos_;
+  const char* lf = static_cast<const char*>(std::memchr(p, '\n', len_ - pos_));
+  if (lf != nullptr) {
+    line.text = std::string_view(p, static_cast<size_t>(lf - p));
+    line.length = lf - p;
+    line.ended = true;
+    line.crlf = !line.text.empty() && line.text.back() == '\r';
+    pos_ = static_cast<size_t>(lf - buf_.data()) + 1;
+    return true;
+  }
+  // The line goes on past the buffer: keep its first bytes and its last one.
+  kept_.clear();
+  int64_t length = 0;
+  char last = 0;
+  line.ended = false;
+  for (;;) {
+    p = buf_.data() + pos_;
+    size_t avail = len_ - pos_;
+    lf = static_cast<const char*>(std::memchr(p, '\n', avail));
+    size_t part = lf != nullptr ? static_cast<size_t>(lf - p) : avail;
+    size_t room = kKeptBytes - kept_.size();
+    kept_.append(p, part < room ? part : room);
+    length += static_cast<int64_t>(part);
+    if (part > 0) last = p[part - 1];
+    if (lf != nullptr) {
+      pos_ += part + 1;
+      line.ended = true;
+      break;
+    }
+    pos_ = len_;
+    if (!fill()) break;
+  }
+  line.text = kept_;
+  line.length = length;
+  line.crlf = line.ended && last == '\r';
+  return true;
+}
+
+}  // namespace convkit

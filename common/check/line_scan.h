@@ -1,0 +1,65 @@
+// Lines of a file, one pass, for the check's own look at the bytes: where each line starts,
+// how it ends, and its first bytes. Memory stays fixed whatever the file: a line longer than
+// kKeptBytes is seen by its first bytes only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace convkit {
+
+inline constexpr size_t kKeptBytes = 4096;
+
+/// One line of a file.
+struct Line {
+  int64_t number = 0;     // from 1
+  int64_t offset = 0;     // of its first byte in the file
+  int64_t length = 0;     // its bytes, the line feed not counted
+  std::string_view text;  // its first bytes (all when length <= kKeptBytes), no line feed
+  bool ended = false;     // a line feed ends it (else the file does)
+  bool crlf = false;      // its last byte before the line feed is a carriage return
+
+  /// The text without the carriage return of a CR LF end.
+  std::string_view visible() const {
+    return crlf && text.size() == static_cast<size_t>(length) ? text.substr(0, text.size() - 1)
+                                                              : text;
+  }
+};
+
+/// Reads a file line by line.
+class LineScan {
+ public:
+  /// Opens path for reading only.
+  explicit LineScan(const std::string& path);
+  ~LineScan();
+  LineScan(const LineScan&) = delete;
+  LineScan& operator=(const LineScan&) = delete;
+
+  /// Whether the file could be opened; else the system's error number.
+  bool ok() const { return fd_ >= 0; }
+  int error() const { return error_; }
+  /// The next line; false at the end of the file.
+  bool next(Line& line);
+  /// The offset of the first zero byte seen so far, or -1.
+  int64_t first_zero() const { return first_zero_; }
+  /// The file's first bytes (up to 4), read at the first line.
+  std::string_view start() const { return start_; }
+
+ private:
+  bool fill();
+
+  int fd_ = -1;
+  int error_ = 0;
+  std::vector<char> buf_;
+  size_t pos_ = 0;
+  size_t len_ = 0;
+  int64_t base_ = 0;  // file offset of buf_[0]
+  std::string kept_;
+  int64_t number_ = 0;
+  int64_t first_zero_ = -1;
+  std::string start_;
+};
+
+}  // namespace convkit

@@ -1,0 +1,105 @@
+#include "common/check/output_check.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace convkit {
+
+OutputFate check_output(Report& report, const Place& place, const std::string& output,
+                        const std::string& export_name, int export_unit, std::string& stop) {
+  struct stat out, in;
+  bool out_exists = stat(output.c_str(), &out) == 0;
+  bool in_exists = stat(export_name.c_str(), &in) == 0;
+  bool same = out_exists && in_exists ? out.st_dev == in.st_dev && out.st_ino == in.st_ino
+                                      : output == export_name;
+  if (same) {
+    stop = "open: file already connected to unit " + std::to_string(export_unit);
+    report.add(Severity::error, place,
+               "the output is the export itself: the conversion refuses to open it (\"open: "
+               "file already connected to unit " +
+                   std::to_string(export_unit) +
+                   "\") and the export stays untouched; name another output file");
+    return OutputFate::refused;
+  }
+  if (out_exists) {
+    if (S_ISDIR(out.st_mode)) {
+      report.add(Severity::error, place,
+                 "the output " + shown(output) +
+                     " is a folder: the conversion cannot write it; name a file");
+      return OutputFate::fails;
+    }
+    if (access(output.c_str(), W_OK) != 0) {
+      report.add(Severity::error, place,
+                 "the output " + shown(output) + " exists and cannot be written (" +
+                     std::strerror(errno) +
+                     "): the conversion fails when it writes; remove it or name another file");
+      return OutputFate::fails;
+    }
+    report.add(
+        Severity::note, place,
+        "the output " + shown(output) + " exists and will be replaced: its old content is lost");
+    return OutputFate::replaced;
+  }
+  std::string folder = ".";
+  size_t slash = output.rfind('/');
+  if (slash != std::string::npos) folder = slash == 0 ? "/" : output.substr(0, slash);
+  struct stat dir;
+  if (stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
+    stop = "open: No such file or directory";
+    report.add(Severity::error, place,
+               "the folder " + shown(folder) +
+                   " of the output does not exist: the conversion stops with \"open: No such "
+                   "file or directory\"; create the folder or correct the name");
+    return OutputFate::fails;
+  }
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    stop = "open: Permission denied";
+    report.add(Severity::error, place,
+               "the folder " + shown(folder) +
+                   " of the output is not writable: the conversion stops with \"open: "
+                   "Permission denied\"; convert in a folder of your own");
+    return OutputFate::fails;
+  }
+  return OutputFate::created;
+}
+
+std::string_view fate_text(OutputFate fate) {
+  switch (fate) {
+    case OutputFate::created:
+      return "created";
+    case OutputFate::replaced:
+      return "replaced";
+    case OutputFate::refused:
+      return "refused";
+    case OutputFate::fails:
+      return "not written";
+  }
+  return "";
+}
+
+bool tool_on_path(std::string_view tool) {
+  // The shell's own search path when PATH is not set at all.
+  const char* env = std::getenv("PATH");
+  std::string path = env != nullptr ? env : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  for (;;) {
+    size_t colon = path.find(':', start);
+    std::string dir =
+        path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+    if (dir.empty()) dir = ".";
+    std::string candidate = dir + "/" + std::string(tool);
+    struct stat st;
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return true;
+    }
+    if (colon == std::string::npos) return false;
+    start = colon + 1;
+  }
+}
+
+}  // namespace convkit

@@ -1,0 +1,54 @@
+// The conversion's own reads, run by a check: the record layer's statements on the same units,
+// with its run-end seam on, so that a failure the conversion would meet is learnt - the first
+// line of its report - instead of ending the check. Nothing here creates a file: a check looks
+// at a file with file_state before it lets open_unit near it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "common/recordio/run_end.h"
+
+namespace convkit {
+
+/// The first line of the report a conversion would end with, and the unit it names.
+struct Stop {
+  std::string first_line;  // empty: no failure
+  std::string report;      // all four lines
+  explicit operator bool() const { return !first_line.empty(); }
+};
+
+/// Runs step, the record layer's run ends watched; the failure it would end the run with.
+template <class Step>
+Stop attempt(Step&& step) {
+  try {
+    step();
+  } catch (const RunEnded& end) {
+    Stop stop;
+    stop.report = end.report;
+    stop.first_line = end.report.substr(0, end.report.find('\n'));
+    if (!end.failed) stop.first_line = "stop";
+    return stop;
+  }
+  return {};
+}
+
+/// Turns the run-end seam on for the rest of the process.
+void start_check();
+
+enum class FileState {
+  regular,     // a readable regular file
+  missing,     // no such file: a conversion would create it empty
+  unreadable,  // there, but not readable (or not a regular file): the check stops there
+};
+
+/// What a name refers to, as open_unit would open it (trailing blanks removed). error receives
+/// the system's error number for unreadable.
+FileState file_state(const std::string& name, int* error);
+
+/// The name open_unit opens for the first length characters of chars (none when length < 1).
+std::string name_as_opened(const char* chars, int length);
+
+}  // namespace convkit

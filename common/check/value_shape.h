@@ -1,0 +1,27 @@
+// The items of one line as a free-form read of numbers meets them: which are numbers, and what
+// stands where a user meant a number but the read takes something else.
+#pragma once
+
+#include <string_view>
+
+namespace convkit {
+
+/// What a line holds. Columns count from 1; 0 means none.
+struct ValueShape {
+  int numbers = 0;        // leading items a read of numbers takes, one after another
+  int items = 0;          // items on the line (blank, tab, comma or slash separated)
+  int junk_column = 0;    // a byte right after a number that is no separator: 1.#INF, 12abc
+  int junk_end = 0;       // the column after that item
+  int number_column = 0;  // where the number before the junk starts
+  int comma_column = 0;   // a comma between digits of a number with no point: -0,2000000
+  int text_column = 0;    // the first item that is no number at all (among the leading ones)
+  bool blank = false;     // nothing but blanks and tabs
+};
+
+/// The shape of a line's visible text (its line end removed).
+ValueShape value_shape(std::string_view text);
+
+/// Whether text begins with a number as a free-form read scans it, and how many bytes it takes.
+size_t number_length(std::string_view text);
+
+}  // namespace convkit
