@@ -2,8 +2,6 @@
 // opened (and emptied) before the export is read, and Header.txt put in front by the shell.
 #include "colbrand/check_colbrand.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -12,9 +10,11 @@
 #include "common/check/export_check.h"
 #include "common/check/line_scan.h"
 #include "common/check/name_check.h"
+#include "common/check/opening.h"
 #include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
+#include "common/check/verdict.h"
 #include "common/convert/cut_name.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
@@ -90,16 +90,14 @@ bool check_header_file(Report& report) {
     last = l.number;
     ended = l.ended;
   }
-  std::string_view start = scan.start();
-  if (start.size() >= 2 &&
-      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (begins_utf16_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
                "which are single-byte text; save it as plain text");
   } else if (scan.first_zero() >= 0) {
     report.add(Severity::warning, {name, 0, 0},
                "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
-  } else if (start.substr(0, 3) == "\xEF\xBB\xBF") {
+  } else if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
                "bytes; save Header.txt without it");
@@ -123,20 +121,8 @@ int check_colbrand() {
     report.print("colbrand");
     return report.exit_status();
   };
-  int error = 0;
-  FileState state = file_state(control, &error);
-  if (state == FileState::missing) {
-    report.add(Severity::error, {control, 0, 0},
-               "there is no colbrand.inp in this folder: the conversion would create it empty "
-               "and stop with \"fmt: end of file\"; run colbrand in the folder of your export, "
-               "next to its control file (three lines: export, output, delt; CR LF ends)");
-    report.summary("result", "the conversion fails and leaves an empty colbrand.inp behind");
-    return finish();
-  }
-  if (state == FileState::unreadable) {
-    report.add(Severity::error, {control, 0, 0},
-               "cannot be read: " + std::string(std::strerror(error)));
-    report.summary("result", "the conversion fails");
+  if (!control_file_readable(report, "colbrand", control, "fmt: end of file",
+                             "three lines: export, output, delt")) {
     return finish();
   }
 
@@ -215,28 +201,7 @@ int check_colbrand() {
   bool export_read = false;
   bool export_created = false;
   OutputFate fate = OutputFate::fails;
-  if (export_name.empty()) {
-    facts.stop.first_line = "open: null file name";
-  } else {
-    FileState es = file_state(export_name, &error);
-    if (es == FileState::missing) {
-      std::string folder = export_name.find('/') == std::string::npos
-                               ? "."
-                               : export_name.substr(0, export_name.rfind('/') + 1);
-      bool folder_there = access(folder.c_str(), F_OK) == 0;
-      export_created = folder_there;
-      facts.stop.first_line =
-          folder_there ? "list in: end of file" : "open: No such file or directory";
-      report.add(Severity::error, export_place,
-                 "there is no export " + shown(export_name) + ": the conversion would " +
-                     (folder_there ? "create it empty and " : "") + "stop with \"" +
-                     facts.stop.first_line + "\"; correct the name on this line");
-    } else if (es == FileState::unreadable) {
-      facts.stop.first_line = "open: " + std::string(std::strerror(error));
-      report.add(Severity::error, export_place,
-                 "the export " + shown(export_name) + " cannot be read: " + std::strerror(error));
-    }
-  }
+  export_readable(report, export_place, export_name, facts.stop, export_created);
   bool export_opens = !export_name.empty() && (!facts.stop || export_created);
   if (export_opens) {
     if (output_name.empty()) {
@@ -282,12 +247,7 @@ int check_colbrand() {
   }
 
   // The summary.
-  report.summary("control file",
-                 control + (lines.lf_lines > 0 && lines.crlf_lines == 0 ? " (LF line ends)"
-                            : lines.lf_lines > 0                        ? " (mixed line ends)"
-                                                                        : " (CR LF line ends)"));
-  report.summary("export", shown(in) + " (line " + std::to_string(line_no(0)) + ")");
-  report.summary("output", shown(out) + " (line " + std::to_string(line_no(1)) + ")");
+  summarize_control(report, lines, in, line_no(0), out, line_no(1));
   report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
   if (export_read && facts.heading_found) {
     report.summary("header lines", std::to_string(facts.heading_line));
@@ -305,43 +265,19 @@ int check_colbrand() {
                          ", t " + number_text(static_cast<double>(facts.converted - 1) * delt));
     }
   }
-  std::string shown_out = shown(output_name);
-  if (!export_opens || output_name.empty()) {
-    report.summary("output file", shown_out + " is not opened");
-  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
-    report.summary("output file", shown_out + " cannot be opened or written");
-  } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
-    report.summary("output file",
-                   shown_out + " is " + std::string(fate_text(fate)) +
-                       (facts.stop ? ", but without Header.txt: it holds the point lines written "
-                                     "before the failure (an existing file keeps its bytes when "
-                                     "none was)"
-                                   : std::string(header ? ": the bytes of Header.txt, then "
-                                                        : ": no header, only ") +
-                                         std::to_string(facts.converted) + " point lines"));
-  } else {
-    report.summary("output file", shown_out + ": " + std::string(fate_text(fate)));
-  }
+  summarize_output(
+      report, output_name, export_opens && !output_name.empty(), fate,
+      facts.stop ? ", but without Header.txt: it holds the point lines written before "
+                   "the failure (an existing file keeps its bytes when none was)"
+                 : std::string(header ? ": the bytes of Header.txt, then " : ": no header, only ") +
+                       std::to_string(facts.converted) + " point lines");
   if (completes) {
     report.summary("then", "mv " + output_name +
                                " colbrand.XXXXXX; cat Header.txt "
                                "colbrand.XXXXXX > " +
                                output_name + "; rm -f colbrand.XXXXXX");
   }
-  std::string where = facts.stop_place.line > 0 ? " at " + facts.stop_place.file + ":" +
-                                                      std::to_string(facts.stop_place.line)
-                                                : std::string();
-  if (facts.stop) {
-    report.summary(
-        "result",
-        "the conversion fails" + where + " with \"" + facts.stop.first_line +
-            "\" (exit status 134)" +
-            (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
-  } else if (!completes) {
-    report.summary("result", "the conversion fails when it opens or writes the output");
-  } else {
-    report.summary("result", "the conversion completes (exit status 0)");
-  }
+  summarize_result(report, facts, completes, export_created, export_name);
   return finish();
 }
 

@@ -21,9 +21,6 @@
 namespace convkit {
 namespace {
 
-constexpr size_t kGuard = 16;
-constexpr char kGuardByte = '\xa5';
-
 std::string repeated(size_t count, char c) { return std::string(count, c); }
 
 std::string justified(const std::string& text, int width) {
@@ -100,14 +97,12 @@ std::string describe(const char* form, double value, int width, int digits) {
 // Runs one form into a guarded buffer and compares it with the expected field.
 template <typename Form>
 void compare(const std::string& expected, int width, const std::string& what, Form form) {
-  std::vector<char> buffer(kGuard + static_cast<size_t>(width) + kGuard, kGuardByte);
-  char* out = buffer.data() + kGuard;
+  std::vector<char> buffer(kFuzzGuard + static_cast<size_t>(width) + kFuzzGuard, kFuzzGuardByte);
+  char* out = buffer.data() + kFuzzGuard;
   char* end = form(out);
   FUZZ_CHECK(end == out + width, "form returned a wrong end", what);
-  for (size_t i = 0; i < kGuard; ++i) {
-    FUZZ_CHECK(buffer[i] == kGuardByte && buffer[buffer.size() - 1 - i] == kGuardByte,
-               "form wrote outside its field", what);
-  }
+  FUZZ_CHECK(fuzz_guards_intact(out, static_cast<size_t>(width)), "form wrote outside its field",
+             what);
   std::string field(out, static_cast<size_t>(width));
   if (field != expected) {
     fuzz_fail(what + " gives " + fuzz_escaped(field) + ", expected " + fuzz_escaped(expected));

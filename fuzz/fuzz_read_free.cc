@@ -40,9 +40,7 @@ namespace convkit {
 namespace {
 
 constexpr int kUnit = 2;
-constexpr size_t kGuard = 16;
 constexpr size_t kMaxText = 80;
-constexpr char kGuardByte = '\xa5';
 constexpr std::string_view kNumberBytes = "0123456789.+-eEdD*,/ \t\r\n";
 constexpr double kStartReal = 7.25;
 constexpr int32_t kStartInteger = 12345;
@@ -61,7 +59,7 @@ enum class Kind { text, real, integer };
 struct Slot {
   Kind kind = Kind::real;
   int length = 0;
-  char text[kGuard + kMaxText + kGuard];
+  char text[kFuzzGuard + kMaxText + kFuzzGuard];
   double real = kStartReal;
   int32_t integer = kStartInteger;
 };
@@ -69,7 +67,7 @@ struct Slot {
 ReadItem item_of(Slot& slot) {
   switch (slot.kind) {
     case Kind::text:
-      return text_item(slot.text + kGuard, slot.length);
+      return text_item(slot.text + kFuzzGuard, slot.length);
     case Kind::real:
       return real_item(slot.real);
     case Kind::integer:
@@ -285,12 +283,7 @@ std::string shape_of(const std::vector<Kind>& kinds, bool branch) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace convkit;
-  static bool started = false;
-  if (!started) {
-    watch_run_ends(true);
-    connect_standard_units();
-    started = true;
-  }
+  fuzz_start_record_layer();
   if (size < 4) return 0;
   const uint8_t flags = data[0];
   const size_t count = 1 + (flags & 3u);
@@ -331,7 +324,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < count; ++i) {
     slots[i].kind = kinds[i];
     slots[i].length = text_length;
-    std::memset(slots[i].text, kGuardByte, sizeof slots[i].text);
+    std::memset(slots[i].text, kFuzzGuardByte, sizeof slots[i].text);
   }
   NumberModel model;
   model.bytes = body;
@@ -353,11 +346,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ReadOutcome outcome = read_slots(slots, branch);
       ++statements;
       for (const Slot& slot : slots) {
-        for (size_t g = 0; g < kGuard; ++g) {
-          FUZZ_CHECK(slot.text[g] == kGuardByte &&
-                         slot.text[kGuard + static_cast<size_t>(slot.length) + g] == kGuardByte,
-                     "a text item was written outside its length", shape);
-        }
+        FUZZ_CHECK(fuzz_guards_intact(slot.text + kFuzzGuard, static_cast<size_t>(slot.length)),
+                   "a text item was written outside its length", shape);
       }
       FUZZ_CHECK(outcome == ReadOutcome::completed || branch,
                  "an end-of-file outcome without a branch", shape);

@@ -28,8 +28,6 @@ namespace {
 
 constexpr int kUnit = 2;
 constexpr size_t kWidth = 72;
-constexpr size_t kGuard = 16;
-constexpr char kGuardByte = '\xa5';
 
 // The model's view of the file.
 struct LineModel {
@@ -76,12 +74,7 @@ struct LineModel {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace convkit;
-  static bool started = false;
-  if (!started) {
-    watch_run_ends(true);
-    connect_standard_units();
-    started = true;
-  }
+  fuzz_start_record_layer();
   if (size == 0) return 0;
   const std::string path = testkit::process_scratch_dir() + "/lines";
   std::string_view body(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -99,9 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   LineModel model;
   model.bytes = body;
-  char buffer[kGuard + kWidth + kGuard];
-  std::memset(buffer, kGuardByte, sizeof buffer);
-  char* target = buffer + kGuard;
+  char buffer[kFuzzGuard + kWidth + kFuzzGuard];
+  std::memset(buffer, kFuzzGuardByte, sizeof buffer);
+  char* target = buffer + kFuzzGuard;
   const std::string expected_tail = "apparent state: unit " + std::to_string(kUnit) + " named " +
                                     path + "\nlast format: (A72)\n" +
                                     "lately reading sequential formatted external IO\n";
@@ -118,10 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  "line " + std::to_string(reads + 1) + " reads " +
                      fuzz_escaped(std::string_view(target, kWidth)) + ", expected",
                  expected);
-      for (size_t i = 0; i < kGuard; ++i) {
-        FUZZ_CHECK(buffer[i] == kGuardByte && buffer[kGuard + kWidth + i] == kGuardByte,
-                   "the read wrote outside its 72 bytes");
-      }
+      FUZZ_CHECK(fuzz_guards_intact(target, kWidth), "the read wrote outside its 72 bytes");
       ++reads;
       FUZZ_CHECK(reads <= body.size() + 1, "more reads than the file has lines");
     }

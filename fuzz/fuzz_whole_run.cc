@@ -291,9 +291,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (cwd == nullptr) fuzz_fail("no working directory");
     home = cwd;
     std::free(cwd);
-    watch_run_ends(true);
     fuzz_silence_stdout();
-    connect_standard_units();
+    fuzz_start_record_layer();
     started = true;
   }
   Bundle bundle;

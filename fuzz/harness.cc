@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/recordio/run_end.h"
+#include "common/recordio/unit.h"
+
 namespace convkit {
 namespace {
 
@@ -66,6 +69,14 @@ std::string fuzz_escaped(std::string_view bytes) {
   return out;
 }
 
+bool fuzz_guards_intact(const char* target, size_t width) {
+  for (size_t i = 1; i <= kFuzzGuard; ++i) {
+    if (target[-static_cast<ptrdiff_t>(i)] != kFuzzGuardByte) return false;
+    if (target[width + i - 1] != kFuzzGuardByte) return false;
+  }
+  return true;
+}
+
 int fuzz_open_fd_count() {
   DIR* dir = opendir("/proc/self/fd");
   if (dir == nullptr) return -1;
@@ -90,6 +101,14 @@ bool fuzz_report_has_shape(std::string_view report) {
   return last >= at && (lately == "lately reading sequential formatted external IO" ||
                         lately == "lately writing sequential formatted external IO" ||
                         lately == "lately writing sequential formatted internal IO");
+}
+
+void fuzz_start_record_layer() {
+  static bool started = false;
+  if (started) return;
+  watch_run_ends(true);
+  connect_standard_units();
+  started = true;
 }
 
 void fuzz_silence_stdout() {

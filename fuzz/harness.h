@@ -3,6 +3,7 @@
 // failure report and the process's descriptors and console.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,12 +26,25 @@ namespace convkit {
 /// The bytes as a C-like literal ("a\r\n\x01"), for messages.
 std::string fuzz_escaped(std::string_view bytes);
 
+/// Bytes kept on both sides of a target that a read or a form fills, to catch a write past
+/// either end; they hold kFuzzGuardByte.
+inline constexpr size_t kFuzzGuard = 16;
+inline constexpr char kFuzzGuardByte = '\xa5';
+
+/// Whether the kFuzzGuard bytes before target and after its width bytes still hold
+/// kFuzzGuardByte.
+bool fuzz_guards_intact(const char* target, size_t width);
+
 /// How many file descriptors the process holds open.
 int fuzz_open_fd_count();
 
 /// Whether report has the form of a failure report: "<context>: <message>", "apparent state:
 /// ...", an optional "last format: ...", and "lately ... IO", each ended by a line feed.
 bool fuzz_report_has_shape(std::string_view report);
+
+/// Once a process: the record layer's run ends are caught (fail_run throws RunEnded instead of
+/// ending the fuzzer) and the standard units are connected, as at the start of a run.
+void fuzz_start_record_layer();
 
 /// Sends standard output to /dev/null, so that the console lines of millions of runs do not
 /// flood the terminal or the test log.

@@ -1,31 +1,22 @@
 #include "pressik/check_pressik.h"
 
 #include "common/check/zep_check.h"
+#include "common/check/zep_help.h"
 
 namespace convkit {
+namespace {
 
-const ProgramText kPressikText = {
-    "pressik",
-    "Usage: pressik [--check | --help | --version]\n"
-    "Converts a trace exported by DigiElch 7 into a ZEP trace file.\n"
-    "\n"
-    "Run it in the folder of the export. It reads pressik.inp there: eight lines, CR LF ended,\n"
-    "one value at the start of each:\n"
-    "  1  the export to read              5  evertex, the vertex potential (V)\n"
-    "  2  the ZEP file to write           6  eend, the end potential (V)\n"
-    "  3  vscan, the scan rate (V/s)      7  amp, the AC amplitude (mV)\n"
-    "  4  estart, the start potential (V) 8  nper, AC periods, a whole number\n"
-    "then writes the ZEP file (created, or replaced) and runs unix2dos on it.\n"
-    "\n"
-    "  --check    read pressik.inp and the export as the conversion does, change no file,\n"
-    "             and report what it will do and what will go wrong (exit status 0: all\n"
-    "             well, 1: warnings, 2: the conversion would fail)\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n"
-    "\n"
-    "Without arguments: the conversion. Manual: man pressik; the ZEP file: man 5 zep.\n"};
+constexpr char kName[] = "pressik";
+constexpr char kControl[] = "pressik.inp";
+constexpr auto kHelp = zep_help_text(
+    kName, kControl, "Converts a trace exported by DigiElch 7 into a ZEP trace file.");
+
+}  // namespace
+
+// Set before the process starts: nothing runs or allocates ahead of main.
+constinit const ProgramText kPressikText = {kName, {kHelp.data(), kHelp.size()}};
 
 // Own: the point count reads two values per record, the time step divides by npts - 1.
-int check_pressik() { return check_zep_program({"pressik", "pressik.inp", 2, true, false}); }
+int check_pressik() { return check_zep_program({kName, kControl, 2, true, false}); }
 
 }  // namespace convkit

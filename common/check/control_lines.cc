@@ -31,9 +31,7 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
       f.lines.push_back({l.number, l.offset, std::string(l.text), l.ended, l.crlf});
     }
   }
-  std::string_view start = scan.start();
-  if (start.size() >= 2 &&
-      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (begins_utf16_mark(scan.start())) {
     report.add(Severity::error, {name, 1, 1},
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, which the "
                "conversion cannot read; save it as plain text with CR LF line ends");
@@ -42,7 +40,7 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
                "the file holds zero bytes: it looks like UTF-16 text, which the conversion "
                "cannot read; save it as plain text with CR LF line ends");
   }
-  if (start.substr(0, 3) == "\xEF\xBB\xBF") {
+  if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
                "editors: the conversion reads it as the first characters of line 1, so the "

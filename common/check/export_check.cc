@@ -363,9 +363,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
   }
 
   // The file as a whole.
-  std::string_view start = scan.start();
-  if (start.size() >= 2 &&
-      ((start[0] == '\xFF' && start[1] == '\xFE') || (start[0] == '\xFE' && start[1] == '\xFF'))) {
+  if (begins_utf16_mark(scan.start())) {
     report.add(Severity::error, {name, 1, 1},
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, two bytes a "
                "character, which the conversion cannot read; save the export as plain text "
@@ -376,7 +374,7 @@ ExportFacts check_export(const std::string& name, const char* chars, int length,
                    std::to_string(scan.first_zero() + 1) +
                    "): it looks like UTF-16 text, which the conversion cannot read; save the "
                    "export as plain text (ANSI or UTF-8)");
-  } else if (start.size() >= 3 && start.substr(0, 3) == "\xEF\xBB\xBF") {
+  } else if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark (bytes EF BB BF): the conversion "
                "reads them as the first characters of line 1; save the export without it");

@@ -89,4 +89,12 @@ bool LineScan::next(Line& line) {
   return true;
 }
 
+// A file saved as UTF-16 or with a UTF-8 mark looks the same as plain text in most editors; only
+// its first bytes tell.
+bool begins_utf16_mark(std::string_view bytes) {
+  return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+bool begins_utf8_mark(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
+
 }  // namespace convkit

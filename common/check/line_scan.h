@@ -62,4 +62,10 @@ class LineScan {
   std::string start_;
 };
 
+/// Whether bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
+bool begins_utf16_mark(std::string_view bytes);
+
+/// Whether bytes begin with the UTF-8 byte-order mark (EF BB BF).
+bool begins_utf8_mark(std::string_view bytes);
+
 }  // namespace convkit

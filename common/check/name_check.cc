@@ -3,6 +3,8 @@
 // user learns which habit to change.
 #include "common/check/name_check.h"
 
+#include "common/check/line_scan.h"
+
 namespace convkit {
 
 void check_name(Report& report, const NameLine& l, std::string_view cut, NameRule rule) {
@@ -48,7 +50,7 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
                    "name\"; write the name at the start of the line, CR LF ended");
     return;
   }
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+  if (begins_utf8_mark(text)) {
     warn(0,
          "the line begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
          "editors: " +

@@ -8,6 +8,21 @@
 #include <cstring>
 
 namespace convkit {
+namespace {
+
+// The output's folder makes the open fail: the finding quotes the very line the conversion's
+// report begins with, so the two cannot drift apart.
+OutputFate folder_stops(Report& report, const Place& place, const std::string& folder,
+                        std::string_view why, std::string_view first_line, std::string_view advice,
+                        std::string& stop) {
+  stop = std::string(first_line);
+  report.add(Severity::error, place,
+             "the folder " + shown(folder) + " of the output " + std::string(why) +
+                 ": the conversion stops with \"" + stop + "\"; " + std::string(advice));
+  return OutputFate::fails;
+}
+
+}  // namespace
 
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
                         const std::string& export_name, int export_unit, std::string& stop) {
@@ -49,20 +64,12 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   if (slash != std::string::npos) folder = slash == 0 ? "/" : output.substr(0, slash);
   struct stat dir;
   if (stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
-    stop = "open: No such file or directory";
-    report.add(Severity::error, place,
-               "the folder " + shown(folder) +
-                   " of the output does not exist: the conversion stops with \"open: No such "
-                   "file or directory\"; create the folder or correct the name");
-    return OutputFate::fails;
+    return folder_stops(report, place, folder, "does not exist", "open: No such file or directory",
+                        "create the folder or correct the name", stop);
   }
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    stop = "open: Permission denied";
-    report.add(Severity::error, place,
-               "the folder " + shown(folder) +
-                   " of the output is not writable: the conversion stops with \"open: "
-                   "Permission denied\"; convert in a folder of your own");
-    return OutputFate::fails;
+    return folder_stops(report, place, folder, "is not writable", "open: Permission denied",
+                        "convert in a folder of your own", stop);
   }
   return OutputFate::created;
 }

@@ -2,19 +2,18 @@
 // the byte offset of each noted first, so that every value and every failure has its line.
 #include "common/check/zep_check.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "common/check/control_lines.h"
 #include "common/check/export_check.h"
 #include "common/check/name_check.h"
+#include "common/check/opening.h"
 #include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
+#include "common/check/verdict.h"
 #include "common/convert/cut_name.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
@@ -64,30 +63,15 @@ int check_zep_program(const ZepProgram& p) {
   start_check();
   Report report;
   report.name_file(std::string(p.control));
-  std::string prog(p.name);
   std::string control(p.control);
   auto finish = [&] {
     report.print(p.name);
     return report.exit_status();
   };
 
-  int error = 0;
-  FileState state = file_state(control, &error);
-  if (state == FileState::missing) {
-    report.add(Severity::error, {control, 0, 0},
-               "there is no " + control +
-                   " in this folder: the conversion would create it "
-                   "empty and stop with \"list in: end of file\"; run " +
-                   prog +
-                   " in the folder of your export, next to its control file (eight lines: "
-                   "export, output, vscan, estart, evertex, eend, amp, nper; CR LF ends)");
-    report.summary("result", "the conversion fails and leaves an empty " + control + " behind");
-    return finish();
-  }
-  if (state == FileState::unreadable) {
-    report.add(Severity::error, {control, 0, 0},
-               "cannot be read: " + std::string(std::strerror(error)));
-    report.summary("result", "the conversion fails");
+  if (!control_file_readable(report, p.name, control, "list in: end of file",
+                             "eight lines: export, output, vscan, estart, evertex, eend, amp, "
+                             "nper")) {
     return finish();
   }
 
@@ -163,38 +147,15 @@ int check_zep_program(const ZepProgram& p) {
   ExportFacts facts;
   bool export_read = false;
   bool export_created = false;
-  if (export_name.empty()) {
-    // check_name has said so: the open stops the run.
-    facts.stop.first_line = "open: null file name";
-  } else {
-    FileState es = file_state(export_name, &error);
-    if (es == FileState::missing) {
-      std::string folder = export_name.find('/') == std::string::npos
-                               ? "."
-                               : export_name.substr(0, export_name.rfind('/') + 1);
-      struct stat st;
-      bool folder_there = stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-      facts.stop.first_line =
-          folder_there ? "list in: end of file" : "open: No such file or directory";
-      export_created = folder_there;
-      report.add(Severity::error, export_place,
-                 "there is no export " + shown(export_name) + ": the conversion would " +
-                     (folder_there ? "create it empty and " : "") + "stop with \"" +
-                     facts.stop.first_line + "\"; correct the name on this line");
-    } else if (es == FileState::unreadable) {
-      facts.stop.first_line = "open: " + std::string(std::strerror(error));
-      report.add(Severity::error, export_place,
-                 "the export " + shown(export_name) + " cannot be read: " + std::strerror(error));
-    } else {
-      ExportReading reading;
-      reading.program = p.name;
-      reading.unit = kExport;
-      reading.count_values = p.count_values;
-      reading.convert_values = 3;
-      reading.two_value_reader = "colbrand";
-      facts = check_export(export_name, c.inname, c.inlen, reading, report);
-      export_read = true;
-    }
+  if (export_readable(report, export_place, export_name, facts.stop, export_created)) {
+    ExportReading reading;
+    reading.program = p.name;
+    reading.unit = kExport;
+    reading.count_values = p.count_values;
+    reading.convert_values = 3;
+    reading.two_value_reader = "colbrand";
+    facts = check_export(export_name, c.inname, c.inlen, reading, report);
+    export_read = true;
   }
   attempt([&] { close_unit(kControl); });
 
@@ -274,12 +235,7 @@ int check_zep_program(const ZepProgram& p) {
   }
 
   // The summary.
-  report.summary("control file",
-                 control + (lines.lf_lines > 0 && lines.crlf_lines == 0 ? " (LF line ends)"
-                            : lines.lf_lines > 0                        ? " (mixed line ends)"
-                                                                        : " (CR LF line ends)"));
-  report.summary("export", shown(inname) + " (line " + std::to_string(line_no(0)) + ")");
-  report.summary("output", shown(outname) + " (line " + std::to_string(line_no(1)) + ")");
+  summarize_control(report, lines, inname, line_no(0), outname, line_no(1));
   const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
   double values[] = {0, 0, c.vscan, c.estart, c.evertex, c.eend, c.amp, 0};
   const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
@@ -315,37 +271,14 @@ int check_zep_program(const ZepProgram& p) {
                                        " s");
     }
   }
-  std::string out_shown = shown(output_name);
-  if (facts.stop && !facts.stop_after_output) {
-    report.summary("output file", out_shown + " is not opened");
-  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
-    report.summary("output file", out_shown + " cannot be opened or written");
-  } else if (fate == OutputFate::created || fate == OutputFate::replaced) {
-    report.summary("output file",
-                   out_shown + " is " + std::string(fate_text(fate)) +
-                       (facts.stop ? ", and left incomplete"
-                                   : ": 41 header records and " + std::to_string(facts.converted) +
-                                         " data lines"));
-  } else {
-    report.summary("output file", out_shown + ": " + std::string(fate_text(fate)));
-  }
+  summarize_output(
+      report, output_name, !facts.stop || facts.stop_after_output, fate,
+      facts.stop ? ", and left incomplete"
+                 : ": 41 header records and " + std::to_string(facts.converted) + " data lines");
   if (completes) {
     report.summary("then", "unix2dos " + output_name + (unix2dos ? "" : " (not found)"));
   }
-  std::string where = facts.stop_place.line > 0 ? " at " + facts.stop_place.file + ":" +
-                                                      std::to_string(facts.stop_place.line)
-                                                : std::string();
-  if (facts.stop) {
-    report.summary(
-        "result",
-        "the conversion fails" + where + " with \"" + facts.stop.first_line +
-            "\" (exit status 134)" +
-            (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
-  } else if (!completes) {
-    report.summary("result", "the conversion fails when it opens or writes the output");
-  } else {
-    report.summary("result", "the conversion completes (exit status 0)");
-  }
+  summarize_result(report, facts, completes, export_created, export_name);
   return finish();
 }
 
