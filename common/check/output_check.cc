@@ -91,20 +91,22 @@ std::string_view fate_text(OutputFate fate) {
 bool tool_on_path(std::string_view tool) {
   // The shell's own search path when PATH is not set at all.
   const char* env = std::getenv("PATH");
-  std::string path = env != nullptr ? env : "/usr/local/bin:/usr/bin:/bin";
+  const std::string_view path = env != nullptr ? env : "/usr/local/bin:/usr/bin:/bin";
   size_t start = 0;
   for (;;) {
-    size_t colon = path.find(':', start);
-    std::string dir =
-        path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + "/" + std::string(tool);
+    const size_t colon = path.find(':', start);
+    const std::string_view dir = path.substr(
+        start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
+    // An empty entry is the working directory.
+    std::string candidate(dir.empty() ? std::string_view(".") : dir);
+    candidate += '/';
+    candidate += tool;
     struct stat st;
     if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {
       return true;
     }
-    if (colon == std::string::npos) return false;
+    if (colon == std::string_view::npos) return false;
     start = colon + 1;
   }
 }
