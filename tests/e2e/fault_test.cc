@@ -426,6 +426,18 @@ TEST_P(FaultTest, ConvertsExactlyOneMillionOfMoreDataLines) {
   put(p.control, control_text(p, "big.txt", "out.txt"));
   uint64_t export_hash = write_million_export(box_.path("big.txt"));
 
+  // The check foresees the bound, and changes nothing.
+  const std::vector<std::string> before = list_dir(box_.dir());
+  RunOptions check = options();
+  check.args = {"--check"};
+  RunResult c = run_program(check);
+  EXPECT_TRUE(c.exited && c.exit_status == 1) << how_it_ended(c) << "\n" << c.out;
+  EXPECT_NE(c.out.find(": warning: the export holds more than 1000000 data lines: only the "
+                       "first 1000000 are converted"),
+            std::string::npos)
+      << c.out;
+  EXPECT_EQ(list_dir(box_.dir()), before);
+
   RunResult r = run();
   ASSERT_TRUE(r.exited) << how_it_ended(r) << "\n" << r.err;
   EXPECT_EQ(r.exit_status, 0);
