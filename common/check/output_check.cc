@@ -1,6 +1,7 @@
 #include "common/check/output_check.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,6 +71,12 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
     return folder_stops(report, place, folder, "is not writable", "open: Permission denied",
                         "convert in a folder of your own", stop);
+  }
+  // A read-only mount refuses even root, whom the permission bits let through.
+  struct statvfs fs;
+  if (statvfs(folder.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0) {
+    return folder_stops(report, place, folder, "is on a read-only file system",
+                        "open: Read-only file system", "convert in a folder of your own", stop);
   }
   return OutputFate::created;
 }

@@ -971,6 +971,12 @@ TEST_P(FaultTest, ExportThatCannotBeReadIsRefusedAndKept) {
   RunOptions o = options();
   o.tool_dir = guard_tools();
   o.without_file_override = true;
+  // The check foresees the refusal with the conversion's own words.
+  RunOptions check = o;
+  check.args = {"--check"};
+  RunResult c = run_program(check);
+  EXPECT_TRUE(c.exited && c.exit_status == 2) << how_it_ended(c) << "\n" << c.out;
+  EXPECT_NE(c.out.find("\"open: Permission denied\""), std::string::npos) << c.out;
   RunResult r = run_program(o);
   chmod(box_.path("in.txt").c_str(), 0644);
 
