@@ -326,9 +326,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   const std::map<std::string, std::string> after = directory_files(dir);
+  // A completed colbrand run with no point lines leaves the header text alone, which ends as the
+  // user's Header.txt ends.
+  auto header = before.find("Header.txt");
+  const bool header_alone_allowed = bundle.program == 2 && !ended->failed && header != before.end();
   for (const auto& [name, bytes] : after) {
     auto old = before.find(name);
     if (old != before.end() && old->second == bytes) continue;
+    if (header_alone_allowed && bytes == header->second) continue;
     FUZZ_CHECK(bytes.empty() || bytes.back() == '\n', "a file left with a partial record", name);
   }
   if (ended->failed) {
