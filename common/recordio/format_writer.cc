@@ -4,7 +4,6 @@
 #include "common/recordio/format_writer.h"
 
 #include <cstring>
-#include <new>
 
 #include "common/recordio/detail/unit_bytes.h"
 #include "common/recordio/field_forms.h"
@@ -175,24 +174,16 @@ void write_formatted(int n, const Format& format, std::span<const WriteItem> ite
   Unit& u = unit(n);
   begin_statement(n, format.text, /*writing=*/true);
   begin_writing(u, "write start");
-  try {
-    UnitSink sink(u);
-    walk(format, items, sink);
-  } catch (const std::bad_alloc&) {
-    fail_out_of_memory();
-  }
+  UnitSink sink(u);
+  walk(format, items, sink);
   end_statement();
 }
 
 void write_internal(char* target, int target_length, const Format& format,
                     std::span<const WriteItem> items) {
   begin_internal_statement(format.text);
-  try {
-    TextSink sink(target, target_length > 0 ? static_cast<size_t>(target_length) : 0);
-    walk(format, items, sink);
-  } catch (const std::bad_alloc&) {
-    fail_out_of_memory();
-  }
+  TextSink sink(target, target_length > 0 ? static_cast<size_t>(target_length) : 0);
+  walk(format, items, sink);
   end_statement();
 }
 

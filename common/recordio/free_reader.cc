@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <new>
 #include <string>
 
 #include "common/recordio/detail/list_read.h"
@@ -78,13 +77,8 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
       if (length > r.text_room) r.text_room = length;
     }
   }
-  if (g_text.size() < r.text_room) {
-    try {
-      g_text.resize(r.text_room);
-    } catch (const std::bad_alloc&) {
-      fail_out_of_memory();
-    }
-  }
+  // Memory that cannot be had ends the run in the new handler start_run installs.
+  if (g_text.size() < r.text_room) g_text.resize(r.text_room);
   if (u.at_end) return end_of_file(r, "read start");
   if (read_plain_line(u, items)) {
     end_statement();

@@ -197,8 +197,7 @@ void begin_open(int n, std::string_view name) {
 }
 
 void fail_run_on_unit(int n, std::string_view context, const Failure& failure) {
-  g_state.unit = n;
-  g_state.internal = false;
+  begin_open(n, {});
   fail_run(context, failure);
 }
 
@@ -258,13 +257,12 @@ void fail_run(std::string_view context, const Failure& failure) {
 void fail_run_on_file(int n, std::string_view name, std::string_view context,
                       const Failure& failure) {
   if (unit(n).fd >= 0) close_unit(n);
-  g_state.unit = n;
-  fail_run_naming(name, context, failure);
+  begin_open(n, name);
+  fail_run(context, failure);
 }
 
 void fail_run_naming(std::string_view name, std::string_view context, const Failure& failure) {
-  g_state.internal = false;
-  g_state.opening_name = name;
+  begin_open(g_state.unit, name);
   fail_run(context, failure);
 }
 

@@ -132,6 +132,12 @@ void disconnect(Unit& u) {
   u.direction = Direction::neutral;
 }
 
+// A file name is the text given less its trailing blanks.
+std::string_view without_trailing_blanks(std::string_view name) {
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return name;
+}
+
 // What a unit learns of the descriptor it is connected to; the one place a unit is filled.
 struct Connection {
   int fd = -1;
@@ -258,13 +264,12 @@ void connect_standard_units() {
 }
 
 void open_unit(int n, const char* name, int name_length) {
-  int length = name_length > 0 ? name_length : 0;
-  while (length > 0 && name[length - 1] == ' ') --length;
-  std::string file(name, static_cast<size_t>(length));
+  const std::string_view given(name, name_length > 0 ? static_cast<size_t>(name_length) : 0);
+  const std::string file(without_trailing_blanks(given));
   begin_open(n, {});
   const Unit& u = g_units[n];
   if (u.fd >= 0) {
-    if (u.named && u.name == file && length == name_length) return;
+    if (u.named && u.name == file && file.size() == given.size()) return;
     close_unit(n);
   }
   begin_open(n, file);
@@ -276,7 +281,7 @@ void open_unit(int n, const char* name, int name_length) {
 }
 
 std::string_view opened_name(std::string_view name) {
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
 }
 
