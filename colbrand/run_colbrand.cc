@@ -13,6 +13,7 @@
 
 #include "common/convert/cut_name.h"
 #include "common/convert/export_header.h"
+#include "common/convert/point_loop.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
@@ -27,19 +28,8 @@
 namespace convkit {
 namespace {
 
-constexpr int kOutputUnit = 3;
+constexpr int kOutputUnit = kColumnsUnit;
 constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
-constexpr const char* kHeaderFile = "Header.txt";
-
-struct ColbrandRun {
-  char line[kLineLength];
-  char inname[kLineLength];
-  char outname[kLineLength];
-  int32_t inlen = 0;  // as cut: 0 or -1 is no name
-  int32_t outlen = 0;
-  double delt = 0.0;
-  int32_t npts = 0;
-};
 
 // The characters of a name that exist: a cut below 1 is no name.
 size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
@@ -48,15 +38,6 @@ size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(len
 int32_t read_name(ColbrandRun& run, char* name) {
   read_text_line(kControlUnit, run.line);
   return take_name(run.line, name);
-}
-
-void read_control_file(ColbrandRun& run) {
-  open_unit(kControlUnit, "colbrand.inp", 12);
-  rewind_unit(kControlUnit);
-  run.inlen = read_name(run, run.inname);
-  run.outlen = read_name(run, run.outname);
-  read_free(kControlUnit, {real_item(run.delt)}, false);
-  close_unit(kControlUnit);
 }
 
 void write_console_head(const ColbrandRun& run) {
@@ -89,18 +70,14 @@ void open_files(const ColbrandRun& run) {
 // and one that is killed later never leaves this run's lines on an older file's tail.
 int32_t convert_points(const ColbrandRun& run) {
   static const Format kPointFormat = parse_format("(3(E13.6,2x))");
-  double x = 0.0, y = 0.0;
-  int32_t i = 1;
-  for (; i <= kMaxPoints; ++i) {
-    if (read_free(kExportUnit, {real_item(x), real_item(y)}, true) == ReadOutcome::end_of_file) {
-      break;
-    }
+  double values[3] = {0.0, 0.0, 0.0};
+  int32_t npts = read_points(2, kMaxPoints, values, [&](int32_t i, const double* v) {
     if (i == 1) empty_unit(kOutputUnit);
     double t = static_cast<double>(i - 1) * run.delt;
-    write_formatted(kOutputUnit, kPointFormat, {real_out(x), real_out(-y), real_out(t)});
-  }
-  if (i == 1) empty_unit(kOutputUnit);
-  return i - 1;
+    write_formatted(kOutputUnit, kPointFormat, {real_out(v[0]), real_out(-v[1]), real_out(t)});
+  });
+  if (npts == 0) empty_unit(kOutputUnit);
+  return npts;
 }
 
 // Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
@@ -115,12 +92,13 @@ void prepend_header(const ColbrandRun& run) {
   const std::string word = shell_word(target);
   const std::string scratch = create_scratch_file("colbrand.");
 
-  const std::string move = "mv " + word + " " + scratch;
+  const HeaderCommands commands = header_commands(word, scratch);
+  const std::string& move = commands.move;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
     std::string message = "the output was not moved aside; its point lines are in " + target;
     fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
   }
-  const std::string join = "cat Header.txt " + scratch + " > " + word;
+  const std::string& join = commands.join;
   run_shell(join.data(), join.size(), NotedSignal::hold);
   FileProbe header = probe_file(kHeaderFile);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
@@ -128,12 +106,29 @@ void prepend_header(const ColbrandRun& run) {
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
     fail_run_on_file(kOutputUnit, scratch, "cat", Failure::text(message));
   }
-  const std::string remove = "rm -f " + scratch;
+  const std::string& remove = commands.remove;
   run_shell(remove.data(), remove.size(), NotedSignal::hold);
   poll_signals();
 }
 
 }  // namespace
+
+HeaderCommands header_commands(std::string_view word, std::string_view scratch) {
+  const std::string w(word), s(scratch);
+  return {"mv " + w + " " + s, "cat Header.txt " + s + " > " + w, "rm -f " + s};
+}
+
+void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) {
+  open_unit(kControlUnit, "colbrand.inp", 12);
+  rewind_unit(kControlUnit);
+  if (watch) watch(0);
+  run.inlen = read_name(run, run.inname);
+  if (watch) watch(1);
+  run.outlen = read_name(run, run.outname);
+  if (watch) watch(2);
+  read_free(kControlUnit, {real_item(run.delt)}, false);
+  close_unit(kControlUnit);
+}
 
 void run_colbrand() {
   ColbrandRun run{};

@@ -17,7 +17,7 @@ void run_vantor() {
   open_export(run);
   const ExportScan scan = scan_export(run);
   run.npts = scan.npts;
-  run.delt = run.erange / (static_cast<double>(run.npts) * run.vscan);
+  run.delt = derive_delt(run, TimeSteps::per_point);
   close_unit(kControlUnit);
 
   write_list({});

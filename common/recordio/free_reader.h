@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string_view>
 
 namespace convkit {
 
@@ -38,5 +39,27 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
 inline ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch) {
   return read_free(n, std::span<const ReadItem>(items.begin(), items.size()), has_end_branch);
 }
+
+/// How the scan of a number item ended.
+enum class NumberOutcome {
+  number,                // a value
+  null,                  // no digit, and a comma, a slash (or after a count, a blank) follows
+  bad_repetition_count,  // a count of zero, with a sign, or of too many digits
+  invalid_integer,       // a point or an exponent in an integer item
+  exponent_field,        // no digit after the exponent's start, or an exponent too large
+  invalid_number,        // no digit, and no null either
+};
+
+/// A number item at the start of a text, as the free-form read scans it.
+struct NumberText {
+  NumberOutcome outcome;
+  size_t length;    // bytes the scan takes: the number ends before the next byte, whatever it is
+  uint64_t repeat;  // a repeat count r* before the value (it serves r items), else 0
+  double value;
+};
+
+/// Scans text's first number item by the read's own rules, without a unit; the check uses it to
+/// say what a line's values become.
+NumberText scan_number_text(std::string_view text, bool integer = false);
 
 }  // namespace convkit

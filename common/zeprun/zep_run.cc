@@ -1,10 +1,10 @@
 #include "common/zeprun/zep_run.h"
 
 #include <cmath>
-#include <span>
 #include <string>
 
 #include "common/convert/cut_name.h"
+#include "common/convert/point_loop.h"
 
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
@@ -36,25 +36,49 @@ void write_banner(std::string_view title, std::string_view date) {
 }
 
 void read_control_file(ZepRun& run, const char* control_name) {
+  open_control_file(control_name);
+  read_names(run);
+  echo_names(run);
+  read_values(run);
+}
+
+void open_control_file(const char* control_name) {
   open_unit(kControlUnit, control_name,
             static_cast<int>(std::char_traits<char>::length(control_name)));
   rewind_unit(kControlUnit);
+}
+
+void read_names(ZepRun& run, const StatementWatch& watch) {
+  if (watch) watch(0);
   run.inlen = read_name(run, run.inname);
+  if (watch) watch(1);
   run.outlen = read_name(run, run.outname);
+}
+
+void echo_names(const ZepRun& run) {
   write_list({text_out("Converting X to Y:")});
   write_list({text_out(run.inname, run.inlen)});
   write_list({text_out(run.outname, run.outlen)});
-  read_free(kControlUnit, {real_item(run.vscan)}, false);
-  read_free(kControlUnit, {real_item(run.estart)}, false);
-  read_free(kControlUnit, {real_item(run.evertex)}, false);
-  read_free(kControlUnit, {real_item(run.eend)}, false);
-  read_free(kControlUnit, {real_item(run.amp)}, false);
+}
+
+void read_values(ZepRun& run, const StatementWatch& watch) {
+  double* const reals[] = {&run.vscan, &run.estart, &run.evertex, &run.eend, &run.amp};
+  for (int k = 0; k < 5; ++k) {
+    if (watch) watch(2 + k);
+    read_free(kControlUnit, {real_item(*reals[k])}, false);
+  }
+  if (watch) watch(7);
   read_free(kControlUnit, {integer_item(run.nper)}, false);
 }
 
 void derive_erange_freq(ZepRun& run) {
   run.erange = std::abs(run.estart - run.evertex) + std::abs(run.eend - run.evertex);
   run.freq = (static_cast<double>(run.nper) * run.vscan) / run.erange;
+}
+
+double derive_delt(const ZepRun& run, TimeSteps steps) {
+  const int32_t intervals = steps == TimeSteps::per_point ? run.npts : run.npts - 1;
+  return run.erange / (static_cast<double>(intervals) * run.vscan);
 }
 
 void open_export(const ZepRun& run) {
@@ -64,13 +88,7 @@ void open_export(const ZepRun& run) {
 
 int32_t count_points(int count) {
   double values[3] = {0.0, 0.0, 0.0};
-  const ReadItem items[] = {real_item(values[0]), real_item(values[1]), real_item(values[2])};
-  const std::span<const ReadItem> record(items, count < 3 ? static_cast<size_t>(count) : 3);
-  int32_t i = 1;
-  for (; i <= kMaxPoints; ++i) {
-    if (read_free(kExportUnit, record, true) == ReadOutcome::end_of_file) break;
-  }
-  return i - 1;
+  return read_points(count, kMaxPoints, values, [](int32_t, const double*) {});
 }
 
 void open_zep_output(const ZepRun& run) {
@@ -84,14 +102,10 @@ void open_zep_output(const ZepRun& run) {
 
 void write_zep_file(const ZepRun& run) {
   write_zep_header(kZepUnit, {run.estart, run.evertex, run.eend, run.vscan, run.amp, run.freq});
-  double a = 0.0, b = 0.0, c = 0.0;
-  for (int32_t i = 1; i <= run.npts; ++i) {
-    if (read_free(kExportUnit, {real_item(a), real_item(b), real_item(c)}, true) ==
-        ReadOutcome::end_of_file) {
-      break;
-    }
-    write_zep_point(kZepUnit, a, -c, static_cast<double>(i - 1) * run.delt);
-  }
+  double values[3] = {0.0, 0.0, 0.0};
+  read_points(3, run.npts, values, [&](int32_t i, const double* v) {
+    write_zep_point(kZepUnit, v[0], -v[2], static_cast<double>(i - 1) * run.delt);
+  });
 }
 
 void finish_run(const ZepRun& run) {
@@ -99,10 +113,13 @@ void finish_run(const ZepRun& run) {
   close_unit(kZepUnit);
   write_list({});
   write_list({text_out("Converting output file from unix to dos")});
-  std::string command =
-      "unix2dos " +
-      shell_word(opened_name(std::string_view(run.outname, static_cast<size_t>(run.outlen))));
+  const std::string command = unix2dos_command(run);
   run_shell(command.data(), command.size());
+}
+
+std::string unix2dos_command(const ZepRun& run) {
+  return "unix2dos " +
+         shell_word(opened_name(std::string_view(run.outname, static_cast<size_t>(run.outlen))));
 }
 
 }  // namespace convkit
