@@ -5,8 +5,8 @@
 
 namespace convkit {
 
-/// The whole run, from the control file in the working directory or from the arguments; ends by the
-/// silent stop or the failure path.
+/// The whole run, as the control file in the working directory or the arguments say; ends by
+/// the silent stop or the failure path.
 [[noreturn]] void run_pressik(const Invocation& invocation);
 
 }  // namespace convkit

@@ -209,7 +209,7 @@ class Parser {
       }
     }
     if (!missing.empty()) {
-      refuse("missing " + missing + ": with EXPORT and OUTPUT every value is an option");
+      refuse("missing " + missing + ": with EXPORT and OUTPUT, give every value as an option");
     }
     return invocation_;
   }
