@@ -22,6 +22,7 @@ char letter(Role role) {
 std::string parse_columns(std::string_view list, Columns& columns) {
   Columns read;
   read.count = 0;
+  read.time = -1;
   int potentials = 0, currents = 0;
   size_t at = 0;
   for (;;) {
@@ -42,6 +43,7 @@ std::string parse_columns(std::string_view list, Columns& columns) {
       ++currents;
     } else if (role == "t") {
       read.roles[read.count] = Role::time;
+      if (read.time < 0) read.time = read.count;
     } else if (role == "-") {
       read.roles[read.count] = Role::ignored;
     } else {

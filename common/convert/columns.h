@@ -21,9 +21,10 @@ inline constexpr int kMaxColumns = 16;
 /// The roles of one data line's values, in order.
 struct Columns {
   Role roles[kMaxColumns] = {Role::potential, Role::time, Role::current};
-  int count = 3;  // values read from each data line
-  int potential = 0;
-  int current = 2;
+  int count = 3;      // values read from each data line
+  int potential = 0;  // where E stands
+  int current = 2;    // where I stands
+  int time = 1;       // where t stands; -1 when no value is the time
 };
 
 /// Reads a comma-separated LIST of roles (E potential, I current, t time, - ignored) into
