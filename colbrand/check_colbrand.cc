@@ -26,46 +26,25 @@
 
 namespace convkit {
 
-const ProgramText kColbrandText = {
-    "colbrand",
-    "Usage: colbrand [--check | --help | --version]\n"
-    "Converts a trace exported by DigiSim into three columns (E, -I, t) behind the bytes of\n"
-    "your own Header.txt.\n"
-    "\n"
-    "Run it in the folder of the export. It reads colbrand.inp there: three lines, CR LF\n"
-    "ended:\n"
-    "  1  the export to read (the whole line is the name)\n"
-    "  2  the file to write (created, or replaced)\n"
-    "  3  delt, the time step between points (s)\n"
-    "and puts Header.txt from the same folder in front of the point lines.\n"
-    "\n"
-    "  --check    read colbrand.inp, the export and Header.txt as the conversion does,\n"
-    "             change no file, and report what it will do and what will go wrong (exit\n"
-    "             status 0: all well, 1: warnings, 2: the conversion would fail)\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n"
-    "\n"
-    "Without arguments: the conversion. Manual: man colbrand.\n"};
-
 namespace {
 
 // Whether name reaches the header file, or will be it once created.
-bool is_header_file(const std::string& name) {
+bool is_header_file(const std::string& name, const std::string& header_file) {
   FileProbe output = probe_file(name);
-  FileProbe header = probe_file("Header.txt");
+  FileProbe header = probe_file(header_file);
   if (output.exists && header.exists) return output.dev == header.dev && output.ino == header.ino;
-  return name == "Header.txt" || name == "./Header.txt";
+  return name == header_file || "./" + name == header_file || name == "./" + header_file;
 }
 
-// Header.txt is not read by the program: cat copies its bytes in front of the points.
-bool check_header_file(Report& report) {
-  const std::string name = "Header.txt";
+// The header file is not read by the program: cat copies its bytes in front of the points.
+bool check_header_file(Report& report, const std::string& name) {
   int error = 0;
   FileState state = file_state(name, &error);
   if (state == FileState::missing) {
     report.add(Severity::warning, {name, 0, 0},
-               "there is no Header.txt in this folder: cat reports it missing, and the output "
-               "holds the point lines only, with exit status 0; put your header file here");
+               "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
+                   ": cat reports it missing, and the output holds the point lines only, with "
+                   "exit status 0; put your header file here");
     return false;
   }
   if (state == FileState::unreadable) {
@@ -92,12 +71,13 @@ bool check_header_file(Report& report) {
   } else if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
-               "bytes; save Header.txt without it");
+               "bytes; save " +
+                   name + " without it");
   }
   if (!ended) {
     report.add(Severity::warning, {name, last, 0},
-               "the last line has no line end: the first point line is joined to it; end "
-               "Header.txt with a line end");
+               "the last line has no line end: the first point line is joined to it; end " + name +
+                   " with a line end");
   }
   return true;
 }
@@ -107,6 +87,14 @@ const char* const kLineNames[kStatements] = {"first line", "second line", "third
 
 // The state of one check.
 struct ColbrandCheck {
+  explicit ColbrandCheck(const Invocation& given)
+      : invocation(given),
+        from_file(given.control_file),
+        header_file(given.header_file) {}
+
+  const Invocation& invocation;
+  const bool from_file;  // the names and delt come from colbrand.inp, not the arguments
+  const std::string header_file;
   const std::string control = "colbrand.inp";
   Report report;
   ControlFile lines;
@@ -134,11 +122,15 @@ struct ColbrandCheck {
     return lines.line_at(offsets[k]);
   }
   int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
-  Place at(int k) const { return {control, line_no(k), 0}; }
+  // Where a value comes from: its control-file line, or its argument.
+  Place at(int k) const {
+    if (!from_file) return {k == 0 ? "EXPORT" : k == 1 ? "OUTPUT" : "--delt", 0, 0};
+    return {control, line_no(k), 0};
+  }
 };
 
-std::string cut_name_of(const char* chars, int32_t length) {
-  return std::string(chars, static_cast<size_t>(length > 0 ? length : 0));
+std::string opened(std::string_view name) {
+  return name_as_opened(name.data(), static_cast<int>(name.size()));
 }
 
 // The conversion's own control statements; false when it stops there.
@@ -151,8 +143,7 @@ bool read_control(ColbrandCheck& c) {
     });
     c.done = kStatements;
   });
-  const std::string names[2] = {cut_name_of(c.run.inname, c.run.inlen),
-                                cut_name_of(c.run.outname, c.run.outlen)};
+  const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
     if (l == nullptr) continue;
@@ -182,8 +173,8 @@ bool read_control(ColbrandCheck& c) {
 // The export and the output are opened one after the other; the output is emptied before the
 // export's header is searched.
 void open_both(ColbrandCheck& c) {
-  c.export_name = name_as_opened(c.run.inname, c.run.inlen);
-  c.output_name = name_as_opened(c.run.outname, c.run.outlen);
+  c.export_name = opened(c.run.inname);
+  c.output_name = opened(c.run.outname);
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
   c.open = forecast_export(c.report, c.at(0), c.export_name, false);
   c.stop = c.open.stop;
@@ -194,14 +185,15 @@ void open_both(ColbrandCheck& c) {
     return;
   }
   std::string open_stop;
-  if (is_header_file(c.output_name) && !is_header_file(c.export_name)) {
+  if (is_header_file(c.output_name, c.header_file) &&
+      !is_header_file(c.export_name, c.header_file)) {
     // The open itself goes through; the output is refused before a byte of it changes.
-    open_stop = "open: file is the header file Header.txt";
+    open_stop = "open: file is the header file " + c.header_file;
     c.fate = OutputFate::refused;
     c.report.add(Severity::error, c.at(1),
-                 "the output is Header.txt, the header file itself: the conversion refuses it "
-                 "(\"" +
-                     open_stop + "\") and leaves it as it is; name another output file");
+                 "the output is " + c.header_file +
+                     ", the header file itself: the conversion refuses it (\"" + open_stop +
+                     "\") and leaves it as it is; name another output file");
   } else {
     c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit, open_stop);
   }
@@ -221,7 +213,7 @@ void read_the_export(ColbrandCheck& c) {
   reading.output_opened_first = true;
   reading.line = c.run.line;
   reading.search = [&c] { return skip_to_column_heading(c.run.line); };
-  c.reads = read_export(reading, c.run.inname, c.run.inlen);
+  c.reads = read_export(reading, c.run.inname.data(), static_cast<int>(c.run.inname.size()));
   c.export_read = true;
   c.stop = c.reads.stop;
   const EqualTimes equal = !c.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
@@ -242,7 +234,7 @@ void forecast_finish(ColbrandCheck& c) {
   c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
   if (c.completes ||
       (c.export_read && c.fate != OutputFate::fails && c.fate != OutputFate::refused)) {
-    c.header = check_header_file(c.report);
+    c.header = check_header_file(c.report, c.header_file);
   }
   if (!c.completes) return;
   std::string missing;
@@ -250,7 +242,7 @@ void forecast_finish(ColbrandCheck& c) {
     if (!tool_on_path(tool)) missing += (missing.empty() ? "" : ", ") + std::string(tool);
   }
   if (!missing.empty()) {
-    c.report.add(Severity::warning, {c.control, 0, 0},
+    c.report.add(Severity::warning, c.from_file ? Place{c.control, 0, 0} : c.at(1),
                  missing + " is not found on PATH: the output is not put together");
   }
 }
@@ -258,9 +250,15 @@ void forecast_finish(ColbrandCheck& c) {
 void summarize(ColbrandCheck& c) {
   Report& report = c.report;
   const ColbrandRun& r = c.run;
-  summarize_control(report, c.lines, cut_name_of(r.inname, r.inlen), c.line_no(0),
-                    cut_name_of(r.outname, r.outlen), c.line_no(1));
-  report.summary("delt", number_text(r.delt) + " s (line " + std::to_string(c.line_no(2)) + ")");
+  if (c.from_file) {
+    summarize_control(report, c.lines, r.inname, c.line_no(0), r.outname, c.line_no(1));
+    report.summary("delt", number_text(r.delt) + " s (line " + std::to_string(c.line_no(2)) + ")");
+  } else {
+    report.summary("control file", "none: the names and values are arguments");
+    report.summary("export", shown(r.inname) + " (EXPORT)");
+    report.summary("output", shown(r.outname) + " (OUTPUT)");
+    report.summary("delt", number_text(r.delt) + " s (--delt)");
+  }
   if (c.export_read && c.reads.heading_found) {
     report.summary("header lines", std::to_string(c.seen.heading_line));
     report.summary("heading", c.export_name + ":" + std::to_string(c.seen.heading_line) + ": " +
@@ -280,12 +278,14 @@ void summarize(ColbrandCheck& c) {
   }
   summarize_output(
       report, c.output_name, c.export_opens && !c.output_name.empty(), c.fate,
-      c.stop ? ", but without Header.txt: it holds the point lines written before the failure "
-               "(an existing file keeps its bytes when none was)"
-             : std::string(c.header ? ": the bytes of Header.txt, then " : ": no header, only ") +
+      c.stop ? ", but without " + c.header_file +
+                   ": it holds the point lines written before the failure (an existing file "
+                   "keeps its bytes when none was)"
+             : (c.header ? ": the bytes of " + c.header_file + ", then " : ": no header, only ") +
                    std::to_string(n) + " point lines");
   if (c.completes) {
-    const HeaderCommands commands = header_commands(shell_word(c.output_name), "colbrand.XXXXXX");
+    const HeaderCommands commands =
+        header_commands(shell_word(c.output_name), "colbrand.XXXXXX", c.header_file);
     report.summary("then", commands.move + "; " + commands.join + "; " + commands.remove);
   }
   summarize_result(report, c.stop, c.stop_place, c.completes, c.open.created, c.export_name);
@@ -293,13 +293,23 @@ void summarize(ColbrandCheck& c) {
 
 }  // namespace
 
-int check_colbrand() {
+int check_colbrand(const Invocation& invocation) {
   start_check();
-  ColbrandCheck c;
-  c.report.name_file(c.control);
-  if (control_file_readable(c.report, "colbrand", c.control, "fmt: end of file",
-                            "three lines: export, output, delt") &&
-      read_control(c)) {
+  ColbrandCheck c(invocation);
+  c.run.header_file = c.header_file;
+  bool read = true;
+  if (!c.from_file) {
+    c.run.inname = invocation.export_name;
+    c.run.outname = invocation.output_name;
+    c.run.delt = invocation.delt;
+    c.done = kStatements;
+  } else {
+    c.report.name_file(c.control);
+    read = control_file_readable(c.report, "colbrand", c.control, "fmt: end of file",
+                                 "three lines: export, output, delt") &&
+           read_control(c);
+  }
+  if (read) {
     if (!std::isfinite(c.run.delt)) {
       c.report.add(
           Severity::warning, c.at(2),

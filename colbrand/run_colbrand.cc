@@ -29,7 +29,6 @@ namespace convkit {
 namespace {
 
 constexpr int kOutputUnit = kColumnsUnit;
-constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
 
 // The characters of a name that exist: a cut below 1 is no name.
 size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
@@ -40,27 +39,35 @@ int32_t read_name(ColbrandRun& run, char* name) {
   return take_name(run.line, name);
 }
 
+void take_arguments(ColbrandRun& run, const Invocation& invocation) {
+  run.inname = invocation.export_name;
+  run.outname = invocation.output_name;
+  run.inlen = static_cast<int32_t>(run.inname.size());
+  run.outlen = static_cast<int32_t>(run.outname.size());
+  run.delt = invocation.delt;
+}
+
+// The message shows inlen + outlen + 15 characters: a name cut to -1 takes one character off
+// its end.
 void write_console_head(const ColbrandRun& run) {
-  char message[kMessageLength];
-  text_concat(message, kMessageLength,
-              {"Converting ", std::string_view(run.inname, used_length(run.inlen)), " to ",
-               std::string_view(run.outname, used_length(run.outlen))});
-  int shown = run.inlen + run.outlen + 15;
-  if (shown > kMessageLength) shown = kMessageLength;
+  std::string message = "Converting " + std::string(run.inname) + " to " + std::string(run.outname);
+  size_t shown = static_cast<size_t>(run.inlen + run.outlen + 15);
+  if (shown > message.size()) shown = message.size();
   write_list({int_out(run.inlen), int_out(run.outlen)});
-  write_list({text_out(message, shown)});
+  write_list({text_out(message.data(), static_cast<int>(shown))});
   write_list({text_out("using delt="), real_out(run.delt)});
 }
 
 // The output is only opened here: it keeps its bytes until the first point line is due.
-// "Header.txt" as the output would lose the header text to the points, so it is refused before a
-// byte of it changes.
+// The header file as the output would lose the header text to the points, so it is refused
+// before a byte of it changes.
 void open_files(const ColbrandRun& run) {
-  open_unit(kExportUnit, run.inname, run.inlen);
+  open_unit(kExportUnit, run.inname.data(), static_cast<int>(run.inname.size()));
   rewind_unit(kExportUnit);
-  open_unit(kOutputUnit, run.outname, run.outlen);
-  if (unit_is_file(kOutputUnit, kHeaderFile)) {
-    fail_run("open", Failure::text("file is the header file Header.txt"));
+  open_unit(kOutputUnit, run.outname.data(), static_cast<int>(run.outname.size()));
+  if (unit_is_file(kOutputUnit, run.header_file)) {
+    std::string message = "file is the header file " + std::string(run.header_file);
+    fail_run("open", Failure::text(message));
   }
   rewind_unit(kOutputUnit);
 }
@@ -70,8 +77,8 @@ void open_files(const ColbrandRun& run) {
 // and one that is killed later never leaves this run's lines on an older file's tail.
 int32_t convert_points(const ColbrandRun& run) {
   static const Format kPointFormat = parse_format("(3(E13.6,2x))");
-  double values[3] = {0.0, 0.0, 0.0};
-  int32_t npts = read_points(2, kMaxPoints, values, [&](int32_t i, const double* v) {
+  PointRecord point(2);
+  int32_t npts = read_points(point, kMaxPoints, [&](int32_t i, const double* v) {
     if (i == 1) empty_unit(kOutputUnit);
     double t = static_cast<double>(i - 1) * run.delt;
     write_formatted(kOutputUnit, kPointFormat, {real_out(v[0]), real_out(-v[1]), real_out(t)});
@@ -80,11 +87,11 @@ int32_t convert_points(const ColbrandRun& run) {
   return npts;
 }
 
-// Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
+// Puts the bytes of the header file in front of the point lines. Only a regular file can be moved
 // aside and joined again; points written to a device or a pipe stay where they went. A signal
 // noted meanwhile waits until the output is whole again.
 void prepend_header(const ColbrandRun& run) {
-  std::string_view name = opened_name(std::string_view(run.outname, used_length(run.outlen)));
+  std::string_view name = opened_name(run.outname);
   FileProbe output = probe_file(name);
   if (!output.regular) return;
   const std::string target = output.link ? output.resolved : std::string(name);
@@ -92,7 +99,7 @@ void prepend_header(const ColbrandRun& run) {
   const std::string word = shell_word(target);
   const std::string scratch = create_scratch_file("colbrand.");
 
-  const HeaderCommands commands = header_commands(word, scratch);
+  const HeaderCommands commands = header_commands(word, scratch, run.header_file);
   const std::string& move = commands.move;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
     std::string message = "the output was not moved aside; its point lines are in " + target;
@@ -100,7 +107,7 @@ void prepend_header(const ColbrandRun& run) {
   }
   const std::string& join = commands.join;
   run_shell(join.data(), join.size(), NotedSignal::hold);
-  FileProbe header = probe_file(kHeaderFile);
+  FileProbe header = probe_file(run.header_file);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
   if (probe_file(target).size != header_bytes + points_bytes) {
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
@@ -113,26 +120,35 @@ void prepend_header(const ColbrandRun& run) {
 
 }  // namespace
 
-HeaderCommands header_commands(std::string_view word, std::string_view scratch) {
-  const std::string w(word), s(scratch);
-  return {"mv " + w + " " + s, "cat Header.txt " + s + " > " + w, "rm -f " + s};
-}
-
 void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) {
   open_unit(kControlUnit, "colbrand.inp", 12);
   rewind_unit(kControlUnit);
   if (watch) watch(0);
-  run.inlen = read_name(run, run.inname);
+  run.inlen = read_name(run, run.incut);
+  run.inname = std::string_view(run.incut, used_length(run.inlen));
   if (watch) watch(1);
-  run.outlen = read_name(run, run.outname);
+  run.outlen = read_name(run, run.outcut);
+  run.outname = std::string_view(run.outcut, used_length(run.outlen));
   if (watch) watch(2);
   read_free(kControlUnit, {real_item(run.delt)}, false);
   close_unit(kControlUnit);
 }
 
-void run_colbrand() {
+HeaderCommands header_commands(std::string_view word, std::string_view scratch,
+                               std::string_view header_file) {
+  const std::string w(word), s(scratch);
+  return {"mv " + w + " " + s, "cat " + shell_word(header_file) + " " + s + " > " + w,
+          "rm -f " + s};
+}
+
+void run_colbrand(const Invocation& invocation) {
   ColbrandRun run{};
-  read_control_file(run);
+  run.header_file = invocation.header_file;
+  if (invocation.control_file) {
+    read_control_file(run);
+  } else {
+    take_arguments(run, invocation);
+  }
   write_console_head(run);
   open_files(run);
   skip_to_column_heading(run.line);

@@ -16,13 +16,21 @@ namespace {
 // One pass of the point loop; see takes each point.
 template <class See>
 int32_t point_pass(int count, int32_t most, bool& partial, See&& see) {
-  double v[3] = {std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0};
-  int32_t done = read_points(count, most, v, [&](int32_t i, double* values) {
+  PointRecord point(count);
+  double& first = point.values[0];
+  first = std::numeric_limits<double>::quiet_NaN();
+  int32_t done = read_points(point, most, [&](int32_t i, const double* values) {
     see(i, values);
-    values[0] = std::numeric_limits<double>::quiet_NaN();  // to tell a read that took nothing
+    first = std::numeric_limits<double>::quiet_NaN();  // to tell a read that took nothing
   });
-  partial = done < most && !std::isnan(v[0]);
+  partial = done < most && !std::isnan(first);
   return done;
+}
+
+// The same reads again, up to the end of the done-th record.
+void skip_points(int count, int32_t done) {
+  PointRecord point(count);
+  read_points(point, done, [](int32_t, const double*) {});
 }
 
 }  // namespace
@@ -90,14 +98,12 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     std::memcpy(reading.line, start_line, kLineLength);
     reading.search();
     if (second) {
-      double v[3];
-      read_points(reading.count_values, r.npts, v, [](int32_t, const double*) {});
+      skip_points(reading.count_values, r.npts);
       rewind_unit(kExportUnit);
       std::memcpy(reading.line, again_line, kLineLength);
       reading.search_again();
     }
-    double v[3];
-    read_points(r.stop_count, failing - 1, v, [](int32_t, const double*) {});
+    skip_points(r.stop_count, failing - 1);
     r.stop_offset = unit_offset(kExportUnit);
     close_unit(kExportUnit);
   });

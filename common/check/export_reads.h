@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/check/probe.h"
+#include "common/convert/columns.h"
 
 namespace convkit {
 
@@ -28,8 +29,8 @@ struct ExportReading {
 /// The points as the conversion's last pass takes them: the values of the first and the last
 /// read, and the range of the first value.
 struct PointValues {
-  double first[3] = {0.0, 0.0, 0.0};
-  double last[3] = {0.0, 0.0, 0.0};
+  double first[kMaxColumns] = {};
+  double last[kMaxColumns] = {};
   double min_e = 0.0, max_e = 0.0;
 };
 

@@ -18,13 +18,13 @@
 #include "common/check/probe.h"
 #include "common/check/report.h"
 #include "common/check/verdict.h"
+#include "common/convert/columns.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
 
 constexpr int kStatements = 8;
-constexpr std::string_view kZepRoles = "E,t,I";
 
 const char* const kValueNames[kStatements] = {"the export's name",
                                               "the output's name",
@@ -35,13 +35,23 @@ const char* const kValueNames[kStatements] = {"the export's name",
                                               "amp, the AC amplitude",
                                               "nper, the number of AC periods"};
 
+// What gives each value in the argument form.
+const char* const kArgumentNames[kStatements] = {"EXPORT",    "OUTPUT", "--vscan", "--estart",
+                                                 "--evertex", "--eend", "--amp",   "--nper"};
+
 enum Statement { kInName, kOutName, kVscan, kEstart, kEvertex, kEend, kAmp, kNper };
 
 // The state of one check, from the control file to the summary.
 struct ZepCheck {
-  explicit ZepCheck(const ZepProgram& program) : p(program), control(program.control) {}
+  ZepCheck(const ZepProgram& program, const Invocation& given)
+      : p(program),
+        invocation(given),
+        from_file(given.control_file),
+        control(program.control) {}
 
   const ZepProgram& p;
+  const Invocation& invocation;
+  const bool from_file;  // the names and values come from the control file, not the arguments
   std::string control;
   Report report;
   ControlFile lines;
@@ -65,13 +75,35 @@ struct ZepCheck {
     return offsets[k] >= 0 ? lines.line_at(offsets[k]) : nullptr;
   }
   int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
-  Place at(int k) const { return {control, line_no(k), 0}; }
+  // Where a value comes from: its control-file line, or its argument.
+  Place at(int k) const {
+    if (!from_file) return {kArgumentNames[k], 0, 0};
+    return {control, line_no(k), 0};
+  }
+  std::string given_by(int k) const {
+    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kArgumentNames[k]);
+  }
   // delt and the count come before any failure of the conversion's own reads.
   bool delt_known() const { return export_read && (!stop || stop_after_output); }
 };
 
-std::string cut_name_of(const char* chars, int32_t length) {
-  return std::string(chars, static_cast<size_t>(length > 0 ? length : 0));
+std::string opened(std::string_view name) {
+  return name_as_opened(name.data(), static_cast<int>(name.size()));
+}
+
+// The names and values the arguments give, as the conversion takes them.
+void take_arguments(ZepCheck& c) {
+  const Invocation& in = c.invocation;
+  c.run.inname = in.export_name;
+  c.run.outname = in.output_name;
+  const ZepValues& v = in.values;
+  c.run.vscan = v.vscan;
+  c.run.estart = v.estart;
+  c.run.evertex = v.evertex;
+  c.run.eend = v.eend;
+  c.run.amp = v.amp;
+  c.run.nper = v.nper;
+  c.done = kStatements;
 }
 
 // The conversion's own control statements, each one's offset noted before it reads; the
@@ -88,8 +120,7 @@ bool read_control(ZepCheck& c) {
     read_values(c.run, watch);
     c.done = kStatements;
   });
-  const std::string names[2] = {cut_name_of(c.run.inname, c.run.inlen),
-                                cut_name_of(c.run.outname, c.run.outlen)};
+  const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
     if (l == nullptr) continue;
@@ -130,6 +161,7 @@ bool read_on_with_meant_name(ZepCheck& c) {
   const ControlLine* l = c.line_of(kInName);
   if (l == nullptr || l->crlf || !l->ended) return false;
   const std::string meant = name_as_opened(l->text.data(), static_cast<int>(l->text.size()));
+  if (!c.from_file) return false;
   const std::string& cut = c.export_name;
   if (cut.empty() || meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) {
     return false;
@@ -155,7 +187,7 @@ bool read_on_with_meant_name(ZepCheck& c) {
 // The export by the open's forecast, then the conversion's own reads, then the check's look at
 // its lines.
 void read_the_export(ZepCheck& c) {
-  c.export_name = name_as_opened(c.run.inname, c.run.inlen);
+  c.export_name = opened(c.run.inname);
   c.read_name = c.export_name;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
   if (!read_on_with_meant_name(c)) {
@@ -166,8 +198,8 @@ void read_the_export(ZepCheck& c) {
   }
   ExportReading reading;
   reading.program = c.p.name;
-  reading.count_values = c.p.count_values;
-  reading.convert_values = 3;
+  reading.count_values = c.p.count_values > 0 ? c.p.count_values : c.run.columns.count;
+  reading.convert_values = c.run.columns.count;
   reading.delt_from_count = true;
   reading.line = c.run.line;
   reading.search = [&c] { return c.p.search(c.run); };
@@ -224,7 +256,8 @@ void judge_derived(ZepCheck& c) {
 // The ZEP time axis against the export's own time column at the last converted point. vantor's
 // delt spreads the sweep over npts steps where the export has npts - 1, so about 1/npts apart
 // says nothing.
-void judge_time_axis(ZepCheck& c, int t_at) {
+void judge_time_axis(ZepCheck& c) {
+  const int t_at = c.run.columns.time;
   const PointValues& v = c.reads.values;
   const int32_t n = c.reads.converted;
   const double theirs = v.last[t_at] - v.first[t_at];
@@ -249,11 +282,12 @@ void judge_time_axis(ZepCheck& c, int t_at) {
 void judge_sweep(ZepCheck& c) {
   const PointValues& v = c.reads.values;
   const ZepRun& r = c.run;
+  const int e = r.columns.potential;
   const double lo = std::min({r.estart, r.evertex, r.eend});
   const double hi = std::max({r.estart, r.evertex, r.eend});
   const double tolerance = std::abs(r.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
   const double extreme =
-      std::abs(v.max_e - v.first[0]) >= std::abs(v.min_e - v.first[0]) ? v.max_e : v.min_e;
+      std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
   struct Pair {
     int statement;
     double theirs;
@@ -287,24 +321,26 @@ void judge_sweep(ZepCheck& c) {
 void judge_numbers(ZepCheck& c) {
   if (!c.export_read || (c.stop && !c.stop_after_output)) return;
   const std::string roles = heading_roles(c.seen.heading_text);
+  const std::string reads = columns_text(c.run.columns);
   if (c.seen.two_value_lines == 0) {
-    judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, kZepRoles, c.p.name,
-                true);
+    judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
-  const bool roles_right = roles.empty() || roles == kZepRoles;
+  const bool roles_right = roles.empty() || roles == reads;
   const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (!c.reads.at_limit) {
     judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
                        c.reads.npts, true);
   }
   if (c.stop || c.reads.converted < 2 || c.seen.misaligned || !roles_right) return;
-  if (roles == kZepRoles && count_right && !c.reads.at_limit) judge_time_axis(c, 1);
+  if (roles == reads && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
+    judge_time_axis(c);
+  }
   judge_sweep(c);
 }
 
 // The output, opened after the export has been read to its end, and unix2dos after it.
 void forecast_output(ZepCheck& c) {
-  c.output_name = name_as_opened(c.run.outname, c.run.outlen);
+  c.output_name = opened(c.run.outname);
   const bool opened = !c.stop || c.stop_after_output;
   if (c.output_name.empty()) {
     if (!c.stop) c.stop.first_line = "open: null file name";
@@ -331,17 +367,22 @@ void forecast_output(ZepCheck& c) {
 void summarize(ZepCheck& c) {
   const ZepRun& r = c.run;
   Report& report = c.report;
-  summarize_control(report, c.lines, cut_name_of(r.inname, r.inlen), c.line_no(kInName),
-                    cut_name_of(r.outname, r.outlen), c.line_no(kOutName));
+  if (c.from_file) {
+    summarize_control(report, c.lines, r.inname, c.line_no(kInName), r.outname,
+                      c.line_no(kOutName));
+  } else {
+    report.summary("control file", "none: the names and values are arguments");
+    report.summary("export", shown(r.inname) + " (EXPORT)");
+    report.summary("output", shown(r.outname) + " (OUTPUT)");
+  }
+  if (c.invocation.columns_given) report.summary("columns", columns_text(r.columns));
   const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
   const double values[] = {0, 0, r.vscan, r.estart, r.evertex, r.eend, r.amp, 0};
   const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
   for (int k = kVscan; k < kNper; ++k) {
-    report.summary(labels[k], number_text(values[k]) + units[k] + " (line " +
-                                  std::to_string(c.line_no(k)) + ")");
+    report.summary(labels[k], number_text(values[k]) + units[k] + " (" + c.given_by(k) + ")");
   }
-  report.summary("nper",
-                 std::to_string(r.nper) + " (line " + std::to_string(c.line_no(kNper)) + ")");
+  report.summary("nper", std::to_string(r.nper) + " (" + c.given_by(kNper) + ")");
   report.summary("erange", number_text(r.erange) + " V");
   report.summary("freq", number_text(r.freq) + " Hz");
   if (c.delt_known()) report.summary("delt", number_text(r.delt) + " s");
@@ -361,10 +402,11 @@ void summarize(ZepCheck& c) {
                                  (n != r.npts ? ", " + std::to_string(n) + " written" : ""));
     if (n > 0) {
       const PointValues& v = c.reads.values;
-      report.summary("first point", "E " + number_text(v.first[0]) + " V, -I " +
-                                        number_text(-v.first[2]) + " A, t 0. s");
-      report.summary("last point", "E " + number_text(v.last[0]) + " V, -I " +
-                                       number_text(-v.last[2]) + " A, t " +
+      const int e = r.columns.potential, i = r.columns.current;
+      report.summary("first point", "E " + number_text(v.first[e]) + " V, -I " +
+                                        number_text(-v.first[i]) + " A, t 0. s");
+      report.summary("last point", "E " + number_text(v.last[e]) + " V, -I " +
+                                       number_text(-v.last[i]) + " A, t " +
                                        number_text(static_cast<double>(n - 1) * r.delt) + " s");
     }
   }
@@ -380,14 +422,21 @@ void summarize(ZepCheck& c) {
 
 }  // namespace
 
-int check_zep_program(const ZepProgram& p) {
+int check_zep_program(const ZepProgram& p, const Invocation& invocation) {
   start_check();
-  ZepCheck c(p);
-  c.report.name_file(c.control);
-  if (control_file_readable(c.report, p.name, c.control, "list in: end of file",
-                            "eight lines: export, output, vscan, estart, evertex, eend, amp, "
-                            "nper") &&
-      read_control(c)) {
+  ZepCheck c(p, invocation);
+  c.run.columns = invocation.columns;
+  bool read = true;
+  if (!c.from_file) {
+    take_arguments(c);
+  } else {
+    c.report.name_file(c.control);
+    read = control_file_readable(c.report, p.name, c.control, "list in: end of file",
+                                 "eight lines: export, output, vscan, estart, evertex, eend, amp, "
+                                 "nper") &&
+           read_control(c);
+  }
+  if (read) {
     derive_erange_freq(c.run);
     read_the_export(c);
     attempt([] { close_unit(kControlUnit); });

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/cli/invocation.h"
 #include "common/zeprun/zep_run.h"
 
 namespace convkit {
@@ -14,14 +15,15 @@ namespace convkit {
 struct ZepProgram {
   std::string_view name;     // "vantor"
   std::string_view control;  // "vantor.inp"
-  int count_values = 3;      // numbers per record of the point count
+  int count_values = 0;      // numbers per record of the point count; 0: the columns' count
   TimeSteps steps = TimeSteps::per_point;
   bool header_length = true;          // the console shows the header reads (vantor)
   int32_t (*search)(ZepRun& run);     // the header search of the first pass: header reads
   void (*search_again)(ZepRun& run);  // the second pass's, when its records differ; or null
 };
 
-/// Runs the check in the working directory, prints findings and summary; the exit status.
-int check_zep_program(const ZepProgram& program);
+/// Runs the check of the run invocation asks for (from the control file in the working
+/// directory, or from the arguments), prints findings and summary; the exit status.
+int check_zep_program(const ZepProgram& program, const Invocation& invocation);
 
 }  // namespace convkit

@@ -6,22 +6,39 @@
 #include <cstdint>
 #include <span>
 
+#include "common/convert/columns.h"
 #include "common/convert/unit_numbers.h"
 #include "common/recordio/free_reader.h"
 
 namespace convkit {
 
-/// Reads at most most records of count (1 to 3) numbers each from unit 2 into values, calling
-/// each(i, values) after the i-th complete read; returns how many reads were complete before
-/// the end of the file. Ends the run on a value that is no number.
+/// The values of one record and the read items that store them.
+struct PointRecord {
+  double values[kMaxColumns] = {};
+  ReadItem items[kMaxColumns];
+  explicit PointRecord(int count)
+      : count_(static_cast<size_t>(count < 1             ? 1
+                                   : count < kMaxColumns ? count
+                                                         : kMaxColumns)) {
+    for (int k = 0; k < kMaxColumns; ++k) items[k] = real_item(values[k]);
+  }
+  std::span<const ReadItem> record() const { return {items, count_}; }
+  int count() const { return static_cast<int>(count_); }
+
+ private:
+  size_t count_;
+};
+
+/// Reads at most most records of point.count() numbers each from unit 2 into point.values,
+/// calling each(i, values) after the i-th complete read; returns how many reads were complete
+/// before the end of the file. Ends the run on a value that is no number.
 template <class Each>
-int32_t read_points(int count, int32_t most, double (&values)[3], Each&& each) {
-  const ReadItem items[] = {real_item(values[0]), real_item(values[1]), real_item(values[2])};
-  const std::span<const ReadItem> record(items, count < 3 ? static_cast<size_t>(count) : 3);
+int32_t read_points(PointRecord& point, int32_t most, Each&& each) {
+  const std::span<const ReadItem> record = point.record();
   int32_t i = 1;
   for (; i <= most; ++i) {
     if (read_free(kExportUnit, record, true) == ReadOutcome::end_of_file) break;
-    each(i, values);
+    each(i, static_cast<const double*>(point.values));
   }
   return i - 1;
 }

@@ -40,7 +40,20 @@ inline ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool 
   return read_free(n, std::span<const ReadItem>(items.begin(), items.size()), has_end_branch);
 }
 
-/// How the scan of a number item ended.
+/// How a text read as one number item ended.
+enum class NumberTextOutcome {
+  completed,     // the whole text is one number: stored in the item
+  not_a_number,  // no number at its start (an empty text, a blank, a word, a repeat count)
+  trailing,      // a number, then bytes that are no part of it (0.1V, 0,1)
+  not_whole,     // a point or an exponent letter in an integer item (50.0, 5e1)
+};
+
+/// Reads text as the one number item of a free-form read - read_free's scanner, rounding and
+/// integer range, so a value gives the same bits as on a line of a file - and stores it in item
+/// (real or integer) when the whole text is that number. Never ends the run.
+NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item);
+
+/// How the scan of a number item at the start of a text ended.
 enum class NumberOutcome {
   number,                // a value
   null,                  // no digit, and a comma, a slash (or after a count, a blank) follows
@@ -58,8 +71,8 @@ struct NumberText {
   double value;
 };
 
-/// Scans text's first number item by the read's own rules, without a unit; the check uses it to
-/// say what a line's values become.
-NumberText scan_number_text(std::string_view text, bool integer = false);
+/// Scans text's first number item by read_free's own scanner, without a unit and without ending
+/// the run; the check uses it to say what a line's values become.
+NumberText scan_number_text(std::string_view text);
 
 }  // namespace convkit

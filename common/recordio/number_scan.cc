@@ -12,14 +12,6 @@
 namespace convkit::detail {
 namespace {
 
-using convkit::NumberOutcome;
-
-struct NumberScan {
-  NumberOutcome outcome = NumberOutcome::number;
-  double value = 0.0;
-  uint64_t repeat = 0;  // a repeat count came before the value
-};
-
 // A decimal value: the kept digits times ten to the exponent.
 struct Decimal {
   char digits[kMaxDigits];
@@ -51,9 +43,8 @@ double decimal_value(const Decimal& d, bool minus) {
 }
 
 // Integer digits into d; returns the byte after them.
-template <class Take>
-int scan_whole_digits(Take& take, int c, Decimal& d) {
-  for (; is_digit(c); c = take()) {
+int scan_whole_digits(ListRead& r, int c, Decimal& d) {
+  for (; is_digit(c); c = take(r)) {
     d.seen = true;
     if (d.kept == kMaxDigits) {
       ++d.exponent;
@@ -65,9 +56,8 @@ int scan_whole_digits(Take& take, int c, Decimal& d) {
 }
 
 // Fraction digits into d; returns the byte after them.
-template <class Take>
-int scan_fraction_digits(Take& take, int c, Decimal& d) {
-  for (; is_digit(c); c = take()) {
+int scan_fraction_digits(ListRead& r, int c, Decimal& d) {
+  for (; is_digit(c); c = take(r)) {
     d.seen = true;
     if (d.kept == 0 && c == '0') {
       --d.exponent;
@@ -87,102 +77,77 @@ uint64_t count_of(const Decimal& d) {
   return count < kCountCeiling ? count : kCountCeiling;
 }
 
-// The general scan of a number item, a repeat count included, over any source of bytes: take()
-// gives the next byte or a negative end, push_back() gives the last one back. The byte that
-// ends the number is given back without being examined, whatever it is.
-template <class Take, class PushBack>
-NumberScan scan_number_bytes(Take&& take, PushBack&& push_back, bool integer) {
-  NumberScan scan;
+}  // namespace
+
+// The general scan of a number item, a repeat count included. The byte that ends the number is
+// left unread, whatever it is.
+NumberScan try_scan_number(ListRead& r, bool integer) {
+  bool counted = false;  // a repeat count came before the value
   for (;;) {
     Decimal d;
-    int c = take();
+    int c = take(r);
     bool minus = false;
     if (is_sign(c)) {
       minus = c == '-';
-      c = take();
+      c = take(r);
     }
-    c = scan_whole_digits(take, c, d);
-    if (c == '*' && scan.repeat == 0) {
-      if (minus || d.kept == 0 || d.exponent > 0) return {NumberOutcome::bad_repetition_count};
-      scan.repeat = count_of(d);
+    c = scan_whole_digits(r, c, d);
+    if (c == '*' && !counted) {
+      if (minus || d.kept == 0 || d.exponent > 0) return NumberScan::bad_count;
+      r.repeat = count_of(d);
+      counted = true;
       continue;
     }
     if (c == '.') {
-      if (integer) return {NumberOutcome::invalid_integer};
-      c = scan_fraction_digits(take, take(), d);
+      if (integer) return NumberScan::not_integer;
+      c = scan_fraction_digits(r, take(r), d);
     }
     if (d.seen && (is_exponent_letter(c) || is_sign(c))) {
       if (is_exponent_letter(c)) {
-        if (integer) return {NumberOutcome::invalid_integer};
-        c = take();
+        if (integer) return NumberScan::not_integer;
+        c = take(r);
       }
       bool negative = false;
       if (is_sign(c)) {
         negative = c == '-';
-        c = take();
+        c = take(r);
       }
-      if (!is_digit(c)) return {NumberOutcome::exponent_field};
+      if (!is_digit(c)) return NumberScan::bad_exponent;
       int64_t e = 0;
-      for (; is_digit(c); c = take()) {
+      for (; is_digit(c); c = take(r)) {
         e = e * 10 + (c - '0');
-        if (e > kMaxExponent) return {NumberOutcome::exponent_field};
+        if (e > kMaxExponent) return NumberScan::bad_exponent;
       }
       d.exponent += negative ? -e : e;
     }
-    if (c >= 0) push_back();
+    if (c >= 0) push_back_byte(r.u);
     if (!d.seen) {
-      bool counted = scan.repeat > 0;
       bool null = c == ',' || c == '/' || (counted && (c == ' ' || c == '\t' || c == '\n'));
-      scan.outcome = null ? NumberOutcome::null : NumberOutcome::invalid_number;
-      return scan;
+      if (!null) return NumberScan::invalid;
+      r.held = Held::none;
+      return NumberScan::null_value;
     }
-    scan.outcome = NumberOutcome::number;
-    scan.value = decimal_value(d, minus);
-    return scan;
+    r.held = Held::number;
+    r.number = decimal_value(d, minus);
+    return NumberScan::value;
   }
 }
-
-}  // namespace
 
 void scan_number(ListRead& r, bool integer) {
-  NumberScan scan =
-      scan_number_bytes([&r] { return take(r); }, [&r] { push_back_byte(r.u); }, integer);
-  switch (scan.outcome) {
-    case NumberOutcome::bad_repetition_count:
+  switch (try_scan_number(r, integer)) {
+    case NumberScan::value:
+    case NumberScan::null_value:
+      return;
+    case NumberScan::bad_count:
       fail_incomprehensible("bad repetition count");
-    case NumberOutcome::invalid_integer:
+    case NumberScan::not_integer:
       fail_invalid_integer();
-    case NumberOutcome::exponent_field:
+    case NumberScan::bad_exponent:
       fail_incomprehensible("exponent field");
-    case NumberOutcome::invalid_number:
+    case NumberScan::invalid:
       fail_incomprehensible("invalid number");
-    case NumberOutcome::null:
-    case NumberOutcome::number:
-      break;
   }
-  if (scan.repeat > 0) r.repeat = scan.repeat;
-  r.held = scan.outcome == NumberOutcome::number ? Held::number : Held::none;
-  r.number = scan.value;
 }
-
-}  // namespace convkit::detail
-
-namespace convkit {
-
-NumberText scan_number_text(std::string_view text, bool integer) {
-  size_t at = 0;
-  detail::NumberScan scan = detail::scan_number_bytes(
-      [&]() -> int {
-        return at < text.size() ? static_cast<unsigned char>(text[at++]) : (++at, -1);
-      },
-      [&] { --at; }, integer);
-  if (at > text.size()) at = text.size();
-  return {scan.outcome, at, scan.repeat, scan.value};
-}
-
-}  // namespace convkit
-
-namespace convkit::detail {
 
 namespace {
 

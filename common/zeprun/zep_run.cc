@@ -18,15 +18,21 @@ namespace {
 
 // A name line: its first item, then the cut. A length below 1 is no name: it shows as an empty
 // item and its open fails as an empty name, and no byte outside the buffers is touched.
-int32_t read_name(ZepRun& run, char* name) {
+std::string_view read_name(ZepRun& run, char* name) {
   // A null item leaves the buffer as it is: blank, so that it cuts to no name.
   text_assign(run.line, kLineLength, "", 0);
   read_free(kControlUnit, {text_item(run.line, kLineLength)}, false);
   int32_t length = take_name(run.line, name);
-  return length > 0 ? length : 0;
+  return std::string_view(name, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 }  // namespace
+
+void echo_names(const ZepRun& run) {
+  write_list({text_out("Converting X to Y:")});
+  write_list({text_out(run.inname.data(), static_cast<int>(run.inname.size()))});
+  write_list({text_out(run.outname.data(), static_cast<int>(run.outname.size()))});
+}
 
 void write_banner(std::string_view title, std::string_view date) {
   write_list({});
@@ -50,15 +56,9 @@ void open_control_file(const char* control_name) {
 
 void read_names(ZepRun& run, const StatementWatch& watch) {
   if (watch) watch(0);
-  run.inlen = read_name(run, run.inname);
+  run.inname = read_name(run, run.incut);
   if (watch) watch(1);
-  run.outlen = read_name(run, run.outname);
-}
-
-void echo_names(const ZepRun& run) {
-  write_list({text_out("Converting X to Y:")});
-  write_list({text_out(run.inname, run.inlen)});
-  write_list({text_out(run.outname, run.outlen)});
+  run.outname = read_name(run, run.outcut);
 }
 
 void read_values(ZepRun& run, const StatementWatch& watch) {
@@ -69,6 +69,19 @@ void read_values(ZepRun& run, const StatementWatch& watch) {
   }
   if (watch) watch(7);
   read_free(kControlUnit, {integer_item(run.nper)}, false);
+}
+
+void take_arguments(ZepRun& run, const Invocation& invocation) {
+  run.inname = invocation.export_name;
+  run.outname = invocation.output_name;
+  echo_names(run);
+  const ZepValues& v = invocation.values;
+  run.vscan = v.vscan;
+  run.estart = v.estart;
+  run.evertex = v.evertex;
+  run.eend = v.eend;
+  run.amp = v.amp;
+  run.nper = v.nper;
 }
 
 void derive_erange_freq(ZepRun& run) {
@@ -82,17 +95,17 @@ double derive_delt(const ZepRun& run, TimeSteps steps) {
 }
 
 void open_export(const ZepRun& run) {
-  open_unit(kExportUnit, run.inname, run.inlen);
+  open_unit(kExportUnit, run.inname.data(), static_cast<int>(run.inname.size()));
   rewind_unit(kExportUnit);
 }
 
 int32_t count_points(int count) {
-  double values[3] = {0.0, 0.0, 0.0};
-  return read_points(count, kMaxPoints, values, [](int32_t, const double*) {});
+  PointRecord point(count);
+  return read_points(point, kMaxPoints, [](int32_t, const double*) {});
 }
 
 void open_zep_output(const ZepRun& run) {
-  open_unit(kZepUnit, run.outname, run.outlen);
+  open_unit(kZepUnit, run.outname.data(), static_cast<int>(run.outname.size()));
   rewind_unit(kZepUnit);
   // The export has been read through once already, so nothing the run needs is lost. Emptied
   // now, an older file leaves no tail behind the new lines even when the run is killed before
@@ -102,9 +115,10 @@ void open_zep_output(const ZepRun& run) {
 
 void write_zep_file(const ZepRun& run) {
   write_zep_header(kZepUnit, {run.estart, run.evertex, run.eend, run.vscan, run.amp, run.freq});
-  double values[3] = {0.0, 0.0, 0.0};
-  read_points(3, run.npts, values, [&](int32_t i, const double* v) {
-    write_zep_point(kZepUnit, v[0], -v[2], static_cast<double>(i - 1) * run.delt);
+  PointRecord point(run.columns.count);
+  const int e = run.columns.potential, current = run.columns.current;
+  read_points(point, run.npts, [&](int32_t i, const double* v) {
+    write_zep_point(kZepUnit, v[e], -v[current], static_cast<double>(i - 1) * run.delt);
   });
 }
 
@@ -118,8 +132,7 @@ void finish_run(const ZepRun& run) {
 }
 
 std::string unix2dos_command(const ZepRun& run) {
-  return "unix2dos " +
-         shell_word(opened_name(std::string_view(run.outname, static_cast<size_t>(run.outlen))));
+  return "unix2dos " + shell_word(opened_name(run.outname));
 }
 
 }  // namespace convkit

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/cli/invocation.h"
+#include "common/convert/columns.h"
 #include "common/convert/export_header.h"
 #include "common/recordio/fixed_text.h"
 
@@ -16,19 +18,20 @@ namespace convkit {
 
 /// The state of one run, held from the banner to the stop.
 struct ZepRun {
-  char line[kLineLength];     // the control line or export header item last read as text
-  char inname[kLineLength];   // the export's name: its first inlen characters
-  char outname[kLineLength];  // the ZEP file's name: its first outlen characters
-  int32_t inlen = 0;
-  int32_t outlen = 0;
-  double vscan = 0.0;    // V/s
-  double estart = 0.0;   // V
-  double evertex = 0.0;  // V
-  double eend = 0.0;     // V
-  double amp = 0.0;      // mV
-  int32_t nper = 0;      // AC periods over the whole sweep
-  double erange = 0.0;   // V
-  double freq = 0.0;     // Hz
+  char line[kLineLength];    // the control line or export header item last read as text
+  char incut[kLineLength];   // from a control file: the export's name as cut
+  char outcut[kLineLength];  // from a control file: the ZEP file's name as cut
+  std::string_view inname;   // the export's name as the run opens it: cut, or as given
+  std::string_view outname;  // the ZEP file's name as the run opens it
+  double vscan = 0.0;        // V/s
+  double estart = 0.0;       // V
+  double evertex = 0.0;      // V
+  double eend = 0.0;         // V
+  double amp = 0.0;          // mV
+  int32_t nper = 0;          // AC periods over the whole sweep
+  Columns columns;           // the roles of a data line's values
+  double erange = 0.0;       // V
+  double freq = 0.0;         // Hz
   int32_t npts = 0;
   double delt = 0.0;  // s
 };
@@ -36,13 +39,13 @@ struct ZepRun {
 /// Console: an empty line, title, date, an empty line.
 void write_banner(std::string_view title, std::string_view date);
 
-/// Called before each statement of the control file with its number (0 to 7): --check notes
-/// there where each one reads.
-using StatementWatch = std::function<void(int statement)>;
-
 /// Opens and rewinds the control file on unit 1, reads the two names (cut and echoed on the
 /// console) and the six values. Ends the run on a missing line or a value that is no number.
 void read_control_file(ZepRun& run, const char* control_name);
+
+/// Called before each statement of the control file with its number (0 to 7): --check notes
+/// there where each one reads.
+using StatementWatch = std::function<void(int statement)>;
 
 /// Opens the control file on unit 1 and rewinds it.
 void open_control_file(const char* control_name);
@@ -50,11 +53,15 @@ void open_control_file(const char* control_name);
 /// Reads the two name lines and cuts them (statements 0 and 1).
 void read_names(ZepRun& run, const StatementWatch& watch = {});
 
-/// Console: "Converting X to Y:" and the two names as cut.
+/// Console: "Converting X to Y:" and the two names.
 void echo_names(const ZepRun& run);
 
 /// Reads vscan, estart, evertex, eend, amp and nper (statements 2 to 7).
 void read_values(ZepRun& run, const StatementWatch& watch = {});
+
+/// The names and values the arguments give, as read_control_file would take them from a
+/// control file: the names echoed on the console, the values and the columns stored.
+void take_arguments(ZepRun& run, const Invocation& invocation);
 
 /// erange, then freq, from the control values alone.
 void derive_erange_freq(ZepRun& run);
@@ -72,15 +79,16 @@ double derive_delt(const ZepRun& run, TimeSteps steps);
 void open_export(const ZepRun& run);
 
 /// Reads at most kMaxPoints records of count doubles each from unit 2 (the first count items
-/// of each record); returns how many reads were complete before the end of the file.
+/// of each record, count at most kMaxColumns); returns how many reads were complete before the
+/// end of the file.
 int32_t count_points(int count);
 
 /// Opens the ZEP file on unit 25, rewinds it and empties it. Ends the run with "open" when the
 /// file cannot be opened (the export's own file included), "endfile" when it cannot be emptied.
 void open_zep_output(const ZepRun& run);
 
-/// Writes the ZEP header block, then one data line for each of at most npts records of three
-/// numbers a, b, c on unit 2: a, -c and the point's time.
+/// Writes the ZEP header block, then one data line for each of at most npts records on unit 2,
+/// each read as the columns' values: E, -I and the point's time.
 void write_zep_file(const ZepRun& run);
 
 /// Closes units 2 and 25, announces the line-end conversion and runs unix2dos on the output.
