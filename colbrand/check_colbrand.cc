@@ -88,9 +88,7 @@ const char* const kLineNames[kStatements] = {"first line", "second line", "third
 // The state of one check.
 struct ColbrandCheck {
   explicit ColbrandCheck(const Invocation& given)
-      : invocation(given),
-        from_file(given.control_file),
-        header_file(given.header_file) {}
+      : invocation(given), from_file(given.control_file), header_file(given.header_file) {}
 
   const Invocation& invocation;
   const bool from_file;  // the names and delt come from colbrand.inp, not the arguments

@@ -44,10 +44,7 @@ enum Statement { kInName, kOutName, kVscan, kEstart, kEvertex, kEend, kAmp, kNpe
 // The state of one check, from the control file to the summary.
 struct ZepCheck {
   ZepCheck(const ZepProgram& program, const Invocation& given)
-      : p(program),
-        invocation(given),
-        from_file(given.control_file),
-        control(program.control) {}
+      : p(program), invocation(given), from_file(given.control_file), control(program.control) {}
 
   const ZepProgram& p;
   const Invocation& invocation;
