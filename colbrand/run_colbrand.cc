@@ -13,6 +13,7 @@
 
 #include "common/convert/cut_name.h"
 #include "common/convert/export_header.h"
+#include "common/recordio/file_claim.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
@@ -30,6 +31,7 @@ namespace {
 constexpr int kOutputUnit = 3;
 constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
 constexpr const char* kHeaderFile = "Header.txt";
+constexpr std::string_view kScratchPrefix = "colbrand.";
 
 struct ColbrandRun {
   char line[kLineLength];
@@ -52,6 +54,7 @@ int32_t read_name(ColbrandRun& run, char* name) {
 
 void read_control_file(ColbrandRun& run) {
   open_unit(kControlUnit, "colbrand.inp", 12);
+  claim_unit_for_run(kControlUnit);
   rewind_unit(kControlUnit);
   run.inlen = read_name(run, run.inname);
   run.outlen = read_name(run, run.outname);
@@ -78,6 +81,7 @@ void open_files(const ColbrandRun& run) {
   open_unit(kExportUnit, run.inname, run.inlen);
   rewind_unit(kExportUnit);
   open_unit(kOutputUnit, run.outname, run.outlen);
+  claim_unit_for_run(kOutputUnit);
   if (unit_is_file(kOutputUnit, kHeaderFile)) {
     fail_run("open", Failure::text("file is the header file Header.txt"));
   }
@@ -103,20 +107,59 @@ int32_t convert_points(const ColbrandRun& run) {
   return i - 1;
 }
 
+// The output's name as its open reaches it.
+std::string_view output_name(const ColbrandRun& run) {
+  return opened_name(std::string_view(run.outname, used_length(run.outlen)));
+}
+
+// The file the finishing commands work on: the output, or the file it links to.
+std::string finishing_target(const ColbrandRun& run, const FileProbe& output) {
+  return output.link && !output.resolved.empty() ? output.resolved : std::string(output_name(run));
+}
+
+// What the finishing commands need, looked at before the output is touched, so that a run that
+// could not finish leaves the output byte for byte: a scratch file in the working folder, an
+// output folder that takes the move away and the new file back, and a "Header.txt" that cat
+// reads to its end. A missing "Header.txt" is cat's to report. A device or a pipe as output is
+// not finished at all.
+void require_finishing_needs(const ColbrandRun& run) {
+  const FileProbe output = probe_file(output_name(run));
+  if (output.exists && !output.regular) return;
+  require_scratch_room(kScratchPrefix, kOutputUnit);
+  const std::string target = finishing_target(run, output);
+  if (output.exists) {
+    const int refused = folder_refuses_move(target);
+    if (refused != 0) fail_run_on_file(kOutputUnit, target, "mv", Failure::system(refused));
+  }
+  const FileProbe header = probe_file(kHeaderFile);
+  if (header.exists && !header.regular) {
+    fail_run_on_file(kOutputUnit, target, "cat", Failure::text("Header.txt is not a regular file"));
+  }
+  if (header.exists && !header.readable) {
+    fail_run_on_file(kOutputUnit, target, "cat", Failure::text("Header.txt cannot be read"));
+  }
+}
+
 // Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
 // aside and joined again; points written to a device or a pipe stay where they went. A signal
-// noted meanwhile waits until the output is whole again.
+// noted meanwhile waits until the output is whole again; a command the user interrupted ends
+// the run with the signal's report, the point lines back under the output's name.
 void prepend_header(const ColbrandRun& run) {
-  std::string_view name = opened_name(std::string_view(run.outname, used_length(run.outlen)));
-  FileProbe output = probe_file(name);
+  FileProbe output = probe_file(output_name(run));
   if (!output.regular) return;
-  const std::string target = output.link ? output.resolved : std::string(name);
+  const std::string target = finishing_target(run, output);
   const off_t points_bytes = output.size;
   const std::string word = shell_word(target);
-  const std::string scratch = create_scratch_file("colbrand.");
+  const std::string scratch = create_scratch_file(kScratchPrefix, kOutputUnit);
 
   const std::string move = "mv " + word + " " + scratch;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
+    if (probe_file(target).exists) {
+      remove_scratch_file(scratch);
+    } else {
+      put_back_scratch_file(scratch, target);
+    }
+    poll_signals();
     std::string message = "the output was not moved aside; its point lines are in " + target;
     fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
   }
@@ -125,11 +168,13 @@ void prepend_header(const ColbrandRun& run) {
   FileProbe header = probe_file(kHeaderFile);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
   if (probe_file(target).size != header_bytes + points_bytes) {
+    if (g_pending_signal != 0 && put_back_scratch_file(scratch, target)) poll_signals();
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
     fail_run_on_file(kOutputUnit, scratch, "cat", Failure::text(message));
   }
   const std::string remove = "rm -f " + scratch;
   run_shell(remove.data(), remove.size(), NotedSignal::hold);
+  if (g_pending_signal != 0) remove_scratch_file(scratch);
   poll_signals();
 }
 
@@ -139,11 +184,13 @@ void run_colbrand() {
   ColbrandRun run{};
   read_control_file(run);
   write_console_head(run);
+  require_finishing_needs(run);
   open_files(run);
   skip_to_column_heading(run.line);
   run.npts = convert_points(run);
   write_list({text_out("Found "), int_out(run.npts), text_out(" points")});
   close_unit(kExportUnit);
+  require_unit_file_in_place(kOutputUnit);
   close_unit(kOutputUnit);
   prepend_header(run);
   stop_run("");

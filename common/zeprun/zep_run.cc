@@ -6,6 +6,7 @@
 
 #include "common/convert/cut_name.h"
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
@@ -38,6 +39,7 @@ void write_banner(std::string_view title, std::string_view date) {
 void read_control_file(ZepRun& run, const char* control_name) {
   open_unit(kControlUnit, control_name,
             static_cast<int>(std::char_traits<char>::length(control_name)));
+  claim_unit_for_run(kControlUnit);
   rewind_unit(kControlUnit);
   run.inlen = read_name(run, run.inname);
   run.outlen = read_name(run, run.outname);
@@ -75,6 +77,7 @@ int32_t count_points(int count) {
 
 void open_zep_output(const ZepRun& run) {
   open_unit(kZepUnit, run.outname, run.outlen);
+  claim_unit_for_run(kZepUnit);
   rewind_unit(kZepUnit);
   // The export has been read through once already, so nothing the run needs is lost. Emptied
   // now, an older file leaves no tail behind the new lines even when the run is killed before
@@ -96,6 +99,7 @@ void write_zep_file(const ZepRun& run) {
 
 void finish_run(const ZepRun& run) {
   close_unit(kExportUnit);
+  require_unit_file_in_place(kZepUnit);
   close_unit(kZepUnit);
   write_list({});
   write_list({text_out("Converting output file from unix to dos")});
