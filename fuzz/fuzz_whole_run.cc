@@ -263,11 +263,11 @@ int record_command(const char* command) {
 void run_program(int program) {
   switch (program) {
     case 0:
-      run_vantor();
+      run_vantor(Invocation{});
     case 1:
-      run_pressik();
+      run_pressik(Invocation{});
     default:
-      run_colbrand();
+      run_colbrand(Invocation{});
   }
 }
 
