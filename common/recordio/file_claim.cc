@@ -63,7 +63,7 @@ bool claim(int fd) {
 
 void claim_unit_for_run(int n) {
   const detail::Unit& u = detail::unit(n);
-  if (u.fd < 0 || !u.named || claim(u.fd)) return;
+  if (u.fd < 0 || !u.named || units_open_for_reading_only() || claim(u.fd)) return;
   fail_run_on_unit(n, "open", Failure::text(kInUseMessage));
 }
 
