@@ -162,6 +162,7 @@ void connect(int n, Connection c) {
   struct stat st;
   u.regular = fstat(c.fd, &st) == 0 && S_ISREG(st.st_mode);
   u.fifo = c.fifo;
+  u.cr_lf = false;
   u.dev = u.regular ? st.st_dev : 0;
   u.ino = u.regular ? st.st_ino : 0;
   u.direction = c.direction;
@@ -176,6 +177,8 @@ void connect_stream(int n, int fd, Direction direction) {
 
 // The descriptor for a named file, tried "r+", "r", then created when missing; the connection
 // it makes, or the open's failure.
+constexpr const char* kCantBackspace = "can't backspace file";
+
 Connection open_file(const std::string& file) {
   Connection c{-1, true, file, true, true, false, Direction::neutral};
   struct stat st;
@@ -280,10 +283,42 @@ void open_unit(int n, const char* name, int name_length) {
   begin_open(n, {});
 }
 
+OpenForecast forecast_open(std::string_view given) {
+  OpenForecast f;
+  const std::string file(without_trailing_blanks(given));
+  if (file.empty()) {
+    f.failure = "open: null file name";
+    return f;
+  }
+  // The attempts of open_file, asked of the file system as the running user: reading and
+  // writing, reading only, then the create of a missing file in its folder.
+  auto may = [](const std::string& path, int mode) {
+    return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+  };
+  struct stat st;
+  f.fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  if (f.fifo) f.rewind_failure = std::string("rewind: ") + kCantBackspace;
+  if ((!f.fifo && may(file, R_OK | W_OK)) || may(file, R_OK)) return f;
+  int error = errno;
+  if (error == ENOENT && !f.fifo) {
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    if (may(folder, W_OK | X_OK)) {
+      f.creates = true;
+      return f;
+    }
+    error = errno;
+  }
+  f.failure = "open: " + std::string(std::strerror(error));
+  return f;
+}
+
 std::string_view opened_name(std::string_view name) {
   name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
 }
+
+void end_records_with_cr_lf(int n) { g_units[n].cr_lf = true; }
 
 bool unit_is_file(int n, std::string_view path) {
   const Unit& u = g_units[n];
@@ -304,7 +339,7 @@ void rewind_unit(int n) {
   // A unit that has not moved since it was connected stands at its start already; a pipe
   // cannot be repositioned, but need not be.
   if (u.moved || u.reading) {
-    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text("can't backspace file"));
+    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text(kCantBackspace));
   }
   u.pos = u.len = u.committed = 0;
   u.reading = false;
@@ -424,9 +459,10 @@ char* detail::reserve_bytes(Unit& u, size_t n) {
 }
 
 void detail::end_record(Unit& u) {
-  char* at = reserve_bytes(u, 1);
+  char* at = reserve_bytes(u, u.cr_lf ? 2 : 1);
+  if (u.cr_lf) *at++ = '\r';
   *at = '\n';
-  u.len += 1;
+  u.len = static_cast<size_t>(at + 1 - u.buf);
   u.committed = u.len;
   // A person watching the console sees each line as it ends.
   if (u.number == kConsoleUnit && !u.seekable) flush_unit(u);
