@@ -24,27 +24,6 @@
 
 namespace convkit {
 
-const ProgramText kColbrandText = {
-    "colbrand",
-    "Usage: colbrand [--check | --help | --version]\n"
-    "Converts a trace exported by DigiSim into three columns (E, -I, t) behind the bytes of\n"
-    "your own Header.txt.\n"
-    "\n"
-    "Run it in the folder of the export. It reads colbrand.inp there: three lines, CR LF\n"
-    "ended:\n"
-    "  1  the export to read (the whole line is the name)\n"
-    "  2  the file to write (created, or replaced)\n"
-    "  3  delt, the time step between points (s)\n"
-    "and puts Header.txt from the same folder in front of the point lines.\n"
-    "\n"
-    "  --check    read colbrand.inp, the export and Header.txt as the conversion does,\n"
-    "             change no file, and report what it will do and what will go wrong (exit\n"
-    "             status 0: all well, 1: warnings, 2: the conversion would fail)\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n"
-    "\n"
-    "Without arguments: the conversion. Manual: man colbrand.\n"};
-
 namespace {
 
 constexpr int kControl = 1;
@@ -58,22 +37,22 @@ int32_t read_name(char* line, char* name) {
 }
 
 // Whether name reaches the header file, or will be it once created.
-bool is_header_file(const std::string& name) {
+bool is_header_file(const std::string& name, const std::string& header_file) {
   FileProbe output = probe_file(name);
-  FileProbe header = probe_file("Header.txt");
+  FileProbe header = probe_file(header_file);
   if (output.exists && header.exists) return output.dev == header.dev && output.ino == header.ino;
-  return name == "Header.txt" || name == "./Header.txt";
+  return name == header_file || "./" + name == header_file || name == "./" + header_file;
 }
 
-// Header.txt is not read by the program: cat copies its bytes in front of the points.
-bool check_header_file(Report& report) {
-  const std::string name = "Header.txt";
+// The header file is not read by the program: cat copies its bytes in front of the points.
+bool check_header_file(Report& report, const std::string& name) {
   int error = 0;
   FileState state = file_state(name, &error);
   if (state == FileState::missing) {
     report.add(Severity::warning, {name, 0, 0},
-               "there is no Header.txt in this folder: cat reports it missing, and the output "
-               "holds the point lines only, with exit status 0; put your header file here");
+               "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
+                   ": cat reports it missing, and the output holds the point lines only, with "
+                   "exit status 0; put your header file here");
     return false;
   }
   if (state == FileState::unreadable) {
@@ -100,52 +79,58 @@ bool check_header_file(Report& report) {
   } else if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},
                "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
-               "bytes; save Header.txt without it");
+               "bytes; save " +
+                   name + " without it");
   }
   if (!ended) {
     report.add(Severity::warning, {name, last, 0},
-               "the last line has no line end: the first point line is joined to it; end "
-               "Header.txt with a line end");
+               "the last line has no line end: the first point line is joined to it; end " + name +
+                   " with a line end");
   }
   return true;
 }
 
 }  // namespace
 
-int check_colbrand() {
+int check_colbrand(const Invocation& invocation) {
   start_check();
   Report report;
-  report.name_file("colbrand.inp");
+  const bool from_file = invocation.control_file;
   const std::string control = "colbrand.inp";
+  const std::string header_file(invocation.header_file);
+  if (from_file) report.name_file(control);
   auto finish = [&] {
     report.print("colbrand");
     return report.exit_status();
   };
-  if (!control_file_readable(report, "colbrand", control, "fmt: end of file",
-                             "three lines: export, output, delt")) {
+  if (from_file && !control_file_readable(report, "colbrand", control, "fmt: end of file",
+                                          "three lines: export, output, delt")) {
     return finish();
   }
 
-  ControlFile lines = read_control_lines(control, 16, report);
+  ControlFile lines;
+  if (from_file) lines = read_control_lines(control, 16, report);
   char line[kLineLength], inname[kLineLength], outname[kLineLength];
   int32_t inlen = 0, outlen = 0;
   double delt = 0.0;
   off_t offsets[3] = {-1, -1, -1};
   int done = 0;
-  Stop stop = attempt([&] {
-    open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
-    rewind_unit(kControl);
-    offsets[0] = unit_offset(kControl);
-    inlen = read_name(line, inname);
-    done = 1;
-    offsets[1] = unit_offset(kControl);
-    outlen = read_name(line, outname);
-    done = 2;
-    offsets[2] = unit_offset(kControl);
-    read_free(kControl, {real_item(delt)}, false);
-    done = 3;
-    close_unit(kControl);
-  });
+  Stop stop;
+  if (from_file)
+    stop = attempt([&] {
+      open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
+      rewind_unit(kControl);
+      offsets[0] = unit_offset(kControl);
+      inlen = read_name(line, inname);
+      done = 1;
+      offsets[1] = unit_offset(kControl);
+      outlen = read_name(line, outname);
+      done = 2;
+      offsets[2] = unit_offset(kControl);
+      read_free(kControl, {real_item(delt)}, false);
+      done = 3;
+      close_unit(kControl);
+    });
   auto line_of = [&](int k) -> const ControlLine* {
     if (offsets[k] < 0) return nullptr;
     // A line read takes the very next line, blank or not.
@@ -155,8 +140,19 @@ int check_colbrand() {
     return lines.line_at(offsets[k]);
   };
   auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
-  std::string in(inname, static_cast<size_t>(inlen));
-  std::string out(outname, static_cast<size_t>(outlen));
+  std::string in(inname, static_cast<size_t>(inlen > 0 ? inlen : 0));
+  std::string out(outname, static_cast<size_t>(outlen > 0 ? outlen : 0));
+  if (!from_file) {
+    in = invocation.export_name;
+    out = invocation.output_name;
+    delt = invocation.delt;
+    done = 3;
+  }
+  // Where a value comes from: its control-file line, or its argument.
+  auto place = [&](int k) -> Place {
+    if (!from_file) return {k == 0 ? "EXPORT" : k == 1 ? "OUTPUT" : "--delt", 0, 0};
+    return {control, line_no(k), 0};
+  };
   for (int k = 0; k < 2 && k < done; ++k) {
     const ControlLine* l = line_of(k);
     if (l == nullptr) continue;
@@ -187,16 +183,18 @@ int check_colbrand() {
     return finish();
   }
   if (!std::isfinite(delt)) {
-    report.add(Severity::warning, {control, line_no(2), 0},
+    report.add(Severity::warning, place(2),
                "delt is " + number_text(delt) + ": every time but the first is not a number");
   }
 
   // The export and the output are opened one after the other; the output is emptied before the
   // export's header is searched.
-  std::string export_name = name_as_opened(inname, inlen);
-  std::string output_name = name_as_opened(outname, outlen);
-  Place export_place{control, line_no(0), 0};
-  Place output_place{control, line_no(1), 0};
+  std::string export_name = from_file ? name_as_opened(inname, inlen)
+                                      : name_as_opened(in.data(), static_cast<int>(in.size()));
+  std::string output_name = from_file ? name_as_opened(outname, outlen)
+                                      : name_as_opened(out.data(), static_cast<int>(out.size()));
+  Place export_place = place(0);
+  Place output_place = place(1);
   ExportFacts facts;
   bool export_read = false;
   bool export_created = false;
@@ -208,14 +206,14 @@ int check_colbrand() {
       facts.stop.first_line = "open: null file name";
     } else {
       std::string open_stop;
-      if (is_header_file(output_name) && !is_header_file(export_name)) {
+      if (is_header_file(output_name, header_file) && !is_header_file(export_name, header_file)) {
         // The open itself goes through; the output is refused before a byte of it changes.
-        open_stop = "open: file is the header file Header.txt";
+        open_stop = "open: file is the header file " + header_file;
         fate = OutputFate::refused;
-        report.add(
-            Severity::error, output_place,
-            "the output is Header.txt, the header file itself: the conversion refuses it (\"" +
-                open_stop + "\") and leaves it as it is; name another output file");
+        report.add(Severity::error, output_place,
+                   "the output is " + header_file +
+                       ", the header file itself: the conversion refuses it (\"" + open_stop +
+                       "\") and leaves it as it is; name another output file");
       } else {
         fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
       }
@@ -233,22 +231,30 @@ int check_colbrand() {
     reading.count_values = 2;
     reading.convert_values = 2;
     reading.output_opened_first = true;
-    facts = check_export(export_name, inname, inlen, reading, report);
+    facts = check_export(export_name, from_file ? inname : in.data(),
+                         from_file ? inlen : static_cast<int>(in.size()), reading, report);
     export_read = true;
   }
   bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
   bool header = false;
   if (completes || (export_read && fate != OutputFate::fails && fate != OutputFate::refused)) {
-    header = check_header_file(report);
+    header = check_header_file(report, header_file);
   }
   if (completes && !tool_on_path("cat")) {
-    report.add(Severity::warning, {control, 0, 0},
+    report.add(Severity::warning, from_file ? Place{control, 0, 0} : place(1),
                "cat, mv or rm is not found on PATH: the output is not put together");
   }
 
   // The summary.
-  summarize_control(report, lines, in, line_no(0), out, line_no(1));
-  report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
+  if (from_file) {
+    summarize_control(report, lines, in, line_no(0), out, line_no(1));
+    report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
+  } else {
+    report.summary("control file", "none: the names and values are arguments");
+    report.summary("export", shown(in) + " (EXPORT)");
+    report.summary("output", shown(out) + " (OUTPUT)");
+    report.summary("delt", number_text(delt) + " s (--delt)");
+  }
   if (export_read && facts.heading_found) {
     report.summary("header lines", std::to_string(facts.heading_line));
     report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
@@ -267,15 +273,14 @@ int check_colbrand() {
   }
   summarize_output(
       report, output_name, export_opens && !output_name.empty(), fate,
-      facts.stop ? ", but without Header.txt: it holds the point lines written before "
-                   "the failure (an existing file keeps its bytes when none was)"
-                 : std::string(header ? ": the bytes of Header.txt, then " : ": no header, only ") +
+      facts.stop ? ", but without " + header_file +
+                       ": it holds the point lines written before "
+                       "the failure (an existing file keeps its bytes when none was)"
+                 : (header ? ": the bytes of " + header_file + ", then " : ": no header, only ") +
                        std::to_string(facts.converted) + " point lines");
   if (completes) {
-    report.summary("then", "mv " + output_name +
-                               " colbrand.XXXXXX; cat Header.txt "
-                               "colbrand.XXXXXX > " +
-                               output_name + "; rm -f colbrand.XXXXXX");
+    report.summary("then", "mv " + output_name + " colbrand.XXXXXX; cat " + header_file +
+                               " colbrand.XXXXXX > " + output_name + "; rm -f colbrand.XXXXXX");
   }
   summarize_result(report, facts, completes, export_created, export_name);
   return finish();

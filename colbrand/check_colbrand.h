@@ -1,16 +1,13 @@
-// colbrand's --check and --help.
+// colbrand's --check.
 #pragma once
 
-#include "common/check/arguments.h"
+#include "common/cli/invocation.h"
 
 namespace convkit {
-
-/// colbrand's name and --help text.
-extern const ProgramText kColbrandText;
 
 /// Looks at colbrand.inp, the export, the output and Header.txt as a conversion would, changing
 /// nothing; prints findings and a summary; the exit status (0, 1 warnings, 2 the conversion
 /// fails).
-int check_colbrand();
+int check_colbrand(const Invocation& invocation);
 
 }  // namespace convkit

@@ -28,15 +28,16 @@ namespace convkit {
 namespace {
 
 constexpr int kOutputUnit = 3;
-constexpr int kMessageLength = 11 + kLineLength + 4 + kLineLength;
-constexpr const char* kHeaderFile = "Header.txt";
 
 struct ColbrandRun {
   char line[kLineLength];
-  char inname[kLineLength];
-  char outname[kLineLength];
-  int32_t inlen = 0;  // as cut: 0 or -1 is no name
+  char incut[kLineLength];   // from the control file: the export's name as cut
+  char outcut[kLineLength];  // from the control file: the output's name as cut
+  int32_t inlen = 0;         // as cut (0 or -1 is no name), or as given
   int32_t outlen = 0;
+  std::string_view inname;  // the names the run opens: the cut's characters, or as given
+  std::string_view outname;
+  std::string_view header_file;
   double delt = 0.0;
   int32_t npts = 0;
 };
@@ -53,33 +54,43 @@ int32_t read_name(ColbrandRun& run, char* name) {
 void read_control_file(ColbrandRun& run) {
   open_unit(kControlUnit, "colbrand.inp", 12);
   rewind_unit(kControlUnit);
-  run.inlen = read_name(run, run.inname);
-  run.outlen = read_name(run, run.outname);
+  run.inlen = read_name(run, run.incut);
+  run.inname = std::string_view(run.incut, used_length(run.inlen));
+  run.outlen = read_name(run, run.outcut);
+  run.outname = std::string_view(run.outcut, used_length(run.outlen));
   read_free(kControlUnit, {real_item(run.delt)}, false);
   close_unit(kControlUnit);
 }
 
+void take_arguments(ColbrandRun& run, const Invocation& invocation) {
+  run.inname = invocation.export_name;
+  run.outname = invocation.output_name;
+  run.inlen = static_cast<int32_t>(run.inname.size());
+  run.outlen = static_cast<int32_t>(run.outname.size());
+  run.delt = invocation.delt;
+}
+
+// The message shows inlen + outlen + 15 characters: a name cut to -1 takes one character off
+// its end.
 void write_console_head(const ColbrandRun& run) {
-  char message[kMessageLength];
-  text_concat(message, kMessageLength,
-              {"Converting ", std::string_view(run.inname, used_length(run.inlen)), " to ",
-               std::string_view(run.outname, used_length(run.outlen))});
-  int shown = run.inlen + run.outlen + 15;
-  if (shown > kMessageLength) shown = kMessageLength;
+  std::string message = "Converting " + std::string(run.inname) + " to " + std::string(run.outname);
+  size_t shown = static_cast<size_t>(run.inlen + run.outlen + 15);
+  if (shown > message.size()) shown = message.size();
   write_list({int_out(run.inlen), int_out(run.outlen)});
-  write_list({text_out(message, shown)});
+  write_list({text_out(message.data(), static_cast<int>(shown))});
   write_list({text_out("using delt="), real_out(run.delt)});
 }
 
 // The output is only opened here: it keeps its bytes until the first point line is due.
-// "Header.txt" as the output would lose the header text to the points, so it is refused before a
-// byte of it changes.
+// The header file as the output would lose the header text to the points, so it is refused
+// before a byte of it changes.
 void open_files(const ColbrandRun& run) {
-  open_unit(kExportUnit, run.inname, run.inlen);
+  open_unit(kExportUnit, run.inname.data(), static_cast<int>(run.inname.size()));
   rewind_unit(kExportUnit);
-  open_unit(kOutputUnit, run.outname, run.outlen);
-  if (unit_is_file(kOutputUnit, kHeaderFile)) {
-    fail_run("open", Failure::text("file is the header file Header.txt"));
+  open_unit(kOutputUnit, run.outname.data(), static_cast<int>(run.outname.size()));
+  if (unit_is_file(kOutputUnit, run.header_file)) {
+    std::string message = "file is the header file " + std::string(run.header_file);
+    fail_run("open", Failure::text(message));
   }
   rewind_unit(kOutputUnit);
 }
@@ -103,11 +114,11 @@ int32_t convert_points(const ColbrandRun& run) {
   return i - 1;
 }
 
-// Puts the bytes of "Header.txt" in front of the point lines. Only a regular file can be moved
+// Puts the bytes of the header file in front of the point lines. Only a regular file can be moved
 // aside and joined again; points written to a device or a pipe stay where they went. A signal
 // noted meanwhile waits until the output is whole again.
 void prepend_header(const ColbrandRun& run) {
-  std::string_view name = opened_name(std::string_view(run.outname, used_length(run.outlen)));
+  std::string_view name = opened_name(run.outname);
   FileProbe output = probe_file(name);
   if (!output.regular) return;
   const std::string target = output.link ? output.resolved : std::string(name);
@@ -120,9 +131,9 @@ void prepend_header(const ColbrandRun& run) {
     std::string message = "the output was not moved aside; its point lines are in " + target;
     fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
   }
-  const std::string join = "cat Header.txt " + scratch + " > " + word;
+  const std::string join = "cat " + shell_word(run.header_file) + " " + scratch + " > " + word;
   run_shell(join.data(), join.size(), NotedSignal::hold);
-  FileProbe header = probe_file(kHeaderFile);
+  FileProbe header = probe_file(run.header_file);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
   if (probe_file(target).size != header_bytes + points_bytes) {
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
@@ -135,9 +146,14 @@ void prepend_header(const ColbrandRun& run) {
 
 }  // namespace
 
-void run_colbrand() {
+void run_colbrand(const Invocation& invocation) {
   ColbrandRun run{};
-  read_control_file(run);
+  run.header_file = invocation.header_file;
+  if (invocation.control_file) {
+    read_control_file(run);
+  } else {
+    take_arguments(run, invocation);
+  }
   write_console_head(run);
   open_files(run);
   skip_to_column_heading(run.line);

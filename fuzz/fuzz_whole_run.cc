@@ -259,11 +259,11 @@ int act_out(std::string_view command) {
 void run_program(int program) {
   switch (program) {
     case 0:
-      run_vantor();
+      run_vantor(Invocation{});
     case 1:
-      run_pressik();
+      run_pressik(Invocation{});
     default:
-      run_colbrand();
+      run_colbrand(Invocation{});
   }
 }
 

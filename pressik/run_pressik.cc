@@ -24,10 +24,15 @@ void skip_header(ZepRun& run) {
 
 }  // namespace
 
-void run_pressik() {
+void run_pressik(const Invocation& invocation) {
   ZepRun run{};
+  run.columns = invocation.columns;
   write_banner("Converter from DigiElch7.use to ZEP format", "XQ 22/11/2011");  // own
-  read_control_file(run, "pressik.inp");                                        // own name
+  if (invocation.control_file) {
+    read_control_file(run, "pressik.inp");  // own name
+  } else {
+    take_arguments(run, invocation);
+  }
   derive_erange_freq(run);
   open_export(run);
   skip_header(run);            // own

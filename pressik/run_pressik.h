@@ -1,9 +1,12 @@
-// pressik: a DigiElch 7 export into a ZEP trace file, as "pressik.inp" says.
+// pressik: a DigiElch 7 export into a ZEP trace file, as "pressik.inp" or the arguments say.
 #pragma once
+
+#include "common/cli/invocation.h"
 
 namespace convkit {
 
-/// The whole run in the working directory; ends by the silent stop or the failure path.
-[[noreturn]] void run_pressik();
+/// The whole run, as the control file in the working directory or the arguments say; ends by
+/// the silent stop or the failure path.
+[[noreturn]] void run_pressik(const Invocation& invocation);
 
 }  // namespace convkit

@@ -8,7 +8,7 @@ namespace convkit {
 ExportScan scan_export(ZepRun& run) {
   ExportScan scan;
   scan.nhead = skip_to_column_heading(run.line);
-  scan.npts = count_points(3);
+  scan.npts = count_points(run.columns.count);
   rewind_unit(kExportUnit);
   return scan;
 }

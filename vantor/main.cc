@@ -1,11 +1,12 @@
+#include "common/cli/arguments.h"
+#include "common/cli/help.h"
 #include "common/recordio/run_end.h"
 #include "vantor/check_vantor.h"
 #include "vantor/run_vantor.h"
 
 int main(int argc, char** argv) {
-  if (convkit::parse_arguments(argc, argv, convkit::kVantorText) == convkit::Mode::check) {
-    return convkit::check_vantor();
-  }
+  const convkit::Invocation invocation = convkit::parse_arguments(argc, argv, convkit::kVantorText);
+  if (invocation.check) return convkit::check_vantor(invocation);
   convkit::start_run();
-  convkit::run_vantor();
+  convkit::run_vantor(invocation);
 }

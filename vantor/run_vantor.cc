@@ -9,10 +9,15 @@
 
 namespace convkit {
 
-void run_vantor() {
+void run_vantor(const Invocation& invocation) {
   ZepRun run{};
+  run.columns = invocation.columns;
   write_banner("Converter from DigiElch to ZEP format", "XQ 28/1/2011");
-  read_control_file(run, "vantor.inp");
+  if (invocation.control_file) {
+    read_control_file(run, "vantor.inp");
+  } else {
+    take_arguments(run, invocation);
+  }
   derive_erange_freq(run);
   open_export(run);
   const ExportScan scan = scan_export(run);

@@ -57,51 +57,74 @@ int32_t read_name(Control& c, char* name) {
 
 std::string in_words(double v) { return number_text(v); }
 
+// What gives each value in the argument form.
+const char* const kArgumentNames[kStatements] = {"EXPORT",    "OUTPUT", "--vscan", "--estart",
+                                                 "--evertex", "--eend", "--amp",   "--nper"};
+
 }  // namespace
 
-int check_zep_program(const ZepProgram& p) {
+int check_zep_program(const ZepProgram& p, const Invocation& invocation) {
   start_check();
   Report report;
-  report.name_file(std::string(p.control));
+  const bool from_file = invocation.control_file;
   std::string control(p.control);
+  if (from_file) report.name_file(control);
   auto finish = [&] {
     report.print(p.name);
     return report.exit_status();
   };
 
-  if (!control_file_readable(report, p.name, control, "list in: end of file",
-                             "eight lines: export, output, vscan, estart, evertex, eend, amp, "
-                             "nper")) {
+  ControlFile lines;
+  Control c;
+  std::string inname, outname;  // as cut, or as given
+  if (!from_file) {
+    inname = invocation.export_name;
+    outname = invocation.output_name;
+    const ZepValues& v = invocation.values;
+    c.vscan = v.vscan;
+    c.estart = v.estart;
+    c.evertex = v.evertex;
+    c.eend = v.eend;
+    c.amp = v.amp;
+    c.nper = v.nper;
+    c.done = kStatements;
+  } else if (!control_file_readable(
+                 report, p.name, control, "list in: end of file",
+                 "eight lines: export, output, vscan, estart, evertex, eend, amp, "
+                 "nper")) {
     return finish();
   }
 
-  ControlFile lines = read_control_lines(control, 64, report);
-  Control c;
-  Stop stop = attempt([&] {
-    open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
-    rewind_unit(kControl);
-    c.offsets[0] = unit_offset(kControl);
-    c.inlen = read_name(c, c.inname);
-    c.done = 1;
-    c.offsets[1] = unit_offset(kControl);
-    c.outlen = read_name(c, c.outname);
-    c.done = 2;
-    double* reals[] = {&c.vscan, &c.estart, &c.evertex, &c.eend, &c.amp};
-    for (int k = 0; k < 5; ++k) {
-      c.offsets[2 + k] = unit_offset(kControl);
-      read_free(kControl, {real_item(*reals[k])}, false);
-      c.done = 3 + k;
-    }
-    c.offsets[7] = unit_offset(kControl);
-    read_free(kControl, {integer_item(c.nper)}, false);
-    c.done = 8;
-  });
+  if (from_file) lines = read_control_lines(control, 64, report);
+  Stop stop;
+  if (from_file)
+    stop = attempt([&] {
+      open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
+      rewind_unit(kControl);
+      c.offsets[0] = unit_offset(kControl);
+      c.inlen = read_name(c, c.inname);
+      c.done = 1;
+      c.offsets[1] = unit_offset(kControl);
+      c.outlen = read_name(c, c.outname);
+      c.done = 2;
+      double* reals[] = {&c.vscan, &c.estart, &c.evertex, &c.eend, &c.amp};
+      for (int k = 0; k < 5; ++k) {
+        c.offsets[2 + k] = unit_offset(kControl);
+        read_free(kControl, {real_item(*reals[k])}, false);
+        c.done = 3 + k;
+      }
+      c.offsets[7] = unit_offset(kControl);
+      read_free(kControl, {integer_item(c.nper)}, false);
+      c.done = 8;
+    });
 
   auto line_of = [&](int k) -> const ControlLine* {
     return c.offsets[k] >= 0 ? lines.line_at(c.offsets[k]) : nullptr;
   };
-  std::string inname(c.inname, static_cast<size_t>(c.inlen));
-  std::string outname(c.outname, static_cast<size_t>(c.outlen));
+  if (from_file) {
+    inname.assign(c.inname, static_cast<size_t>(c.inlen));
+    outname.assign(c.outname, static_cast<size_t>(c.outlen));
+  }
 
   // The names, as far as they were read.
   for (int k = 0; k < 2 && k < c.done; ++k) {
@@ -142,8 +165,15 @@ int check_zep_program(const ZepProgram& p) {
   double freq = (static_cast<double>(c.nper) * c.vscan) / erange;
 
   // The export, with the control file still open on its unit as in the conversion.
-  Place export_place{control, line_of(0) != nullptr ? line_of(0)->number : 1, 0};
-  std::string export_name = name_as_opened(c.inname, c.inlen);
+  auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
+  // Where a value comes from: its control-file line, or its argument.
+  auto place = [&](int k) -> Place {
+    if (!from_file) return {kArgumentNames[k], 0, 0};
+    return {control, line_no(k), 0};
+  };
+  Place export_place = place(0);
+  if (from_file && export_place.line == 0) export_place.line = 1;
+  std::string export_name = name_as_opened(inname.data(), static_cast<int>(inname.size()));
   ExportFacts facts;
   bool export_read = false;
   bool export_created = false;
@@ -152,9 +182,10 @@ int check_zep_program(const ZepProgram& p) {
     reading.program = p.name;
     reading.unit = kExport;
     reading.count_values = p.count_values;
-    reading.convert_values = 3;
+    reading.convert_values = invocation.columns.count;
     reading.two_value_reader = "colbrand";
-    facts = check_export(export_name, c.inname, c.inlen, reading, report);
+    facts =
+        check_export(export_name, inname.data(), static_cast<int>(inname.size()), reading, report);
     export_read = true;
   }
   attempt([&] { close_unit(kControl); });
@@ -163,19 +194,20 @@ int check_zep_program(const ZepProgram& p) {
   double delt = erange / (steps * c.vscan);
 
   // Values that make the derived ones infinite or not a number.
-  auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
   // The count, and with it delt and the console summary, comes before any failure of the
   // conversion's own reads.
   bool delt_known = export_read && (!facts.stop || facts.stop_after_output);
   std::string and_delt = delt_known ? " and delt " + in_words(delt) : std::string();
   if (erange == 0.0) {
-    report.add(Severity::warning, {control, line_no(3), 0},
-               "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
-                   in_words(freq) + and_delt + ", and the ZEP file shows them so; check lines " +
-                   std::to_string(line_no(3)) + " to " + std::to_string(line_no(5)));
+    report.add(
+        Severity::warning, place(3),
+        "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
+            in_words(freq) + and_delt + ", and the ZEP file shows them so; check " +
+            (from_file ? "lines " + std::to_string(line_no(3)) + " to " + std::to_string(line_no(5))
+                       : std::string("--estart, --evertex and --eend")));
   }
   if (c.vscan == 0.0) {
-    report.add(Severity::warning, {control, line_no(2), 0},
+    report.add(Severity::warning, place(2),
                "vscan is 0: freq is " + in_words(freq) + and_delt +
                    ", and the ZEP file shows them so; give the scan rate in V/s");
   }
@@ -202,16 +234,17 @@ int check_zep_program(const ZepProgram& p) {
     if (std::abs(facts.emin - lo) > tolerance || std::abs(facts.emax - hi) > tolerance) {
       report.add(Severity::warning, {export_name, 0, 0},
                  "the first column runs from " + in_words(facts.emin) + " to " +
-                     in_words(facts.emax) + " V, but " + control + " gives a sweep from " +
-                     in_words(lo) + " to " + in_words(hi) +
+                     in_words(facts.emax) + " V, but " +
+                     (from_file ? control + " gives" : std::string("the arguments give")) +
+                     " a sweep from " + in_words(lo) + " to " + in_words(hi) +
                      " V (estart, evertex, eend): is the control file written for another "
                      "export?");
     }
   }
 
   // The output, opened after the export has been read to its end.
-  Place output_place{control, line_no(1), 0};
-  std::string output_name = name_as_opened(c.outname, c.outlen);
+  Place output_place = place(1);
+  std::string output_name = name_as_opened(outname.data(), static_cast<int>(outname.size()));
   OutputFate fate = OutputFate::fails;
   bool output_opened = !facts.stop || facts.stop_after_output;
   if (output_name.empty()) {
@@ -228,22 +261,31 @@ int check_zep_program(const ZepProgram& p) {
   bool unix2dos = tool_on_path("unix2dos");
   bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
   if (completes && !unix2dos) {
-    report.add(Severity::warning, {control, line_no(1), 0},
+    report.add(Severity::warning, place(1),
                "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the "
                "ZEP file keeps LF line ends and the exit status is still 0; install the "
                "dos2unix package");
   }
 
   // The summary.
-  summarize_control(report, lines, inname, line_no(0), outname, line_no(1));
+  auto given_by = [&](int k) {
+    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kArgumentNames[k]);
+  };
+  if (from_file) {
+    summarize_control(report, lines, inname, line_no(0), outname, line_no(1));
+  } else {
+    report.summary("control file", "none: the names and values are arguments");
+    report.summary("export", shown(inname) + " (EXPORT)");
+    report.summary("output", shown(outname) + " (OUTPUT)");
+  }
+  if (invocation.columns_given) report.summary("columns", columns_text(invocation.columns));
   const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
   double values[] = {0, 0, c.vscan, c.estart, c.evertex, c.eend, c.amp, 0};
   const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
   for (int k = 2; k < 7; ++k) {
-    report.summary(labels[k],
-                   in_words(values[k]) + units[k] + " (line " + std::to_string(line_no(k)) + ")");
+    report.summary(labels[k], in_words(values[k]) + units[k] + " (" + given_by(k) + ")");
   }
-  report.summary("nper", std::to_string(c.nper) + " (line " + std::to_string(line_no(7)) + ")");
+  report.summary("nper", std::to_string(c.nper) + " (" + given_by(7) + ")");
   report.summary("erange", in_words(erange) + " V");
   report.summary("freq", in_words(freq) + " Hz");
   if (delt_known) report.summary("delt", in_words(delt) + " s");

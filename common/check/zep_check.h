@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "common/cli/invocation.h"
+
 namespace convkit {
 
 /// Where the two programs differ.
@@ -15,7 +17,8 @@ struct ZepProgram {
   bool header_length = true;          // the console shows the header reads (vantor)
 };
 
-/// Runs the check in the working directory, prints findings and summary; the exit status.
-int check_zep_program(const ZepProgram& program);
+/// Runs the check of the run invocation asks for (from the control file in the working
+/// directory, or from the arguments), prints findings and summary; the exit status.
+int check_zep_program(const ZepProgram& program, const Invocation& invocation);
 
 }  // namespace convkit

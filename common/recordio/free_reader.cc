@@ -117,4 +117,22 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
   return ReadOutcome::completed;
 }
 
+// The text stands in for a file of that one item: a unit of its own, never connected, whose
+// buffer holds the text and whose end is the text's end.
+NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) {
+  std::string bytes(text);
+  Unit u;
+  u.buf = bytes.data();
+  u.cap = u.len = bytes.size();
+  u.reading = true;
+  u.at_end = true;
+  ListRead r{u, true};
+  NumberScan scan = try_scan_number(r, item.kind == ItemKind::integer);
+  if (scan == NumberScan::not_integer) return NumberTextOutcome::not_whole;
+  if (scan != NumberScan::value || r.repeat != 0) return NumberTextOutcome::not_a_number;
+  if (u.pos != u.len) return NumberTextOutcome::trailing;
+  store(r, item);
+  return NumberTextOutcome::completed;
+}
+
 }  // namespace convkit

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string_view>
 
 namespace convkit {
 
@@ -38,5 +39,18 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
 inline ReadOutcome read_free(int n, std::initializer_list<ReadItem> items, bool has_end_branch) {
   return read_free(n, std::span<const ReadItem>(items.begin(), items.size()), has_end_branch);
 }
+
+/// How a text read as one number item ended.
+enum class NumberTextOutcome {
+  completed,     // the whole text is one number: stored in the item
+  not_a_number,  // no number at its start (an empty text, a blank, a word, a repeat count)
+  trailing,      // a number, then bytes that are no part of it (0.1V, 0,1)
+  not_whole,     // a point or an exponent letter in an integer item (50.0, 5e1)
+};
+
+/// Reads text as the one number item of a free-form read - read_free's scanner, rounding and
+/// integer range, so a value gives the same bits as on a line of a file - and stores it in item
+/// (real or integer) when the whole text is that number. Never ends the run.
+NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item);
 
 }  // namespace convkit

@@ -81,7 +81,7 @@ uint64_t count_of(const Decimal& d) {
 
 // The general scan of a number item, a repeat count included. The byte that ends the number is
 // left unread, whatever it is.
-void scan_number(ListRead& r, bool integer) {
+NumberScan try_scan_number(ListRead& r, bool integer) {
   bool counted = false;  // a repeat count came before the value
   for (;;) {
     Decimal d;
@@ -93,18 +93,18 @@ void scan_number(ListRead& r, bool integer) {
     }
     c = scan_whole_digits(r, c, d);
     if (c == '*' && !counted) {
-      if (minus || d.kept == 0 || d.exponent > 0) fail_incomprehensible("bad repetition count");
+      if (minus || d.kept == 0 || d.exponent > 0) return NumberScan::bad_count;
       r.repeat = count_of(d);
       counted = true;
       continue;
     }
     if (c == '.') {
-      if (integer) fail_invalid_integer();
+      if (integer) return NumberScan::not_integer;
       c = scan_fraction_digits(r, take(r), d);
     }
     if (d.seen && (is_exponent_letter(c) || is_sign(c))) {
       if (is_exponent_letter(c)) {
-        if (integer) fail_invalid_integer();
+        if (integer) return NumberScan::not_integer;
         c = take(r);
       }
       bool negative = false;
@@ -112,24 +112,40 @@ void scan_number(ListRead& r, bool integer) {
         negative = c == '-';
         c = take(r);
       }
-      if (!is_digit(c)) fail_incomprehensible("exponent field");
+      if (!is_digit(c)) return NumberScan::bad_exponent;
       int64_t e = 0;
       for (; is_digit(c); c = take(r)) {
         e = e * 10 + (c - '0');
-        if (e > kMaxExponent) fail_incomprehensible("exponent field");
+        if (e > kMaxExponent) return NumberScan::bad_exponent;
       }
       d.exponent += negative ? -e : e;
     }
     if (c >= 0) push_back_byte(r.u);
     if (!d.seen) {
       bool null = c == ',' || c == '/' || (counted && (c == ' ' || c == '\t' || c == '\n'));
-      if (!null) fail_incomprehensible("invalid number");
+      if (!null) return NumberScan::invalid;
       r.held = Held::none;
-      return;
+      return NumberScan::null_value;
     }
     r.held = Held::number;
     r.number = decimal_value(d, minus);
-    return;
+    return NumberScan::value;
+  }
+}
+
+void scan_number(ListRead& r, bool integer) {
+  switch (try_scan_number(r, integer)) {
+    case NumberScan::value:
+    case NumberScan::null_value:
+      return;
+    case NumberScan::bad_count:
+      fail_incomprehensible("bad repetition count");
+    case NumberScan::not_integer:
+      fail_invalid_integer();
+    case NumberScan::bad_exponent:
+      fail_incomprehensible("exponent field");
+    case NumberScan::invalid:
+      fail_incomprehensible("invalid number");
   }
 }
 

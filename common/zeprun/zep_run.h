@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/cli/invocation.h"
+#include "common/convert/columns.h"
 #include "common/convert/export_header.h"
 #include "common/recordio/fixed_text.h"
 
@@ -16,19 +18,20 @@ inline constexpr int kZepUnit = 25;
 
 /// The state of one run, held from the banner to the stop.
 struct ZepRun {
-  char line[kLineLength];     // the control line or export header item last read as text
-  char inname[kLineLength];   // the export's name: its first inlen characters
-  char outname[kLineLength];  // the ZEP file's name: its first outlen characters
-  int32_t inlen = 0;
-  int32_t outlen = 0;
-  double vscan = 0.0;    // V/s
-  double estart = 0.0;   // V
-  double evertex = 0.0;  // V
-  double eend = 0.0;     // V
-  double amp = 0.0;      // mV
-  int32_t nper = 0;      // AC periods over the whole sweep
-  double erange = 0.0;   // V
-  double freq = 0.0;     // Hz
+  char line[kLineLength];    // the control line or export header item last read as text
+  char incut[kLineLength];   // from a control file: the export's name as cut
+  char outcut[kLineLength];  // from a control file: the ZEP file's name as cut
+  std::string_view inname;   // the export's name as the run opens it: cut, or as given
+  std::string_view outname;  // the ZEP file's name as the run opens it
+  double vscan = 0.0;        // V/s
+  double estart = 0.0;       // V
+  double evertex = 0.0;      // V
+  double eend = 0.0;         // V
+  double amp = 0.0;          // mV
+  int32_t nper = 0;          // AC periods over the whole sweep
+  Columns columns;           // the roles of a data line's values
+  double erange = 0.0;       // V
+  double freq = 0.0;         // Hz
   int32_t npts = 0;
   double delt = 0.0;  // s
 };
@@ -40,6 +43,10 @@ void write_banner(std::string_view title, std::string_view date);
 /// console) and the six values. Ends the run on a missing line or a value that is no number.
 void read_control_file(ZepRun& run, const char* control_name);
 
+/// The names and values the arguments give, as read_control_file would take them from a
+/// control file: the names echoed on the console, the values and the columns stored.
+void take_arguments(ZepRun& run, const Invocation& invocation);
+
 /// erange, then freq, from the control values alone.
 void derive_erange_freq(ZepRun& run);
 
@@ -47,15 +54,16 @@ void derive_erange_freq(ZepRun& run);
 void open_export(const ZepRun& run);
 
 /// Reads at most kMaxPoints records of count doubles each from unit 2 (the first count items
-/// of each record); returns how many reads were complete before the end of the file.
+/// of each record, count at most kMaxColumns); returns how many reads were complete before the
+/// end of the file.
 int32_t count_points(int count);
 
 /// Opens the ZEP file on unit 25, rewinds it and empties it. Ends the run with "open" when the
 /// file cannot be opened (the export's own file included), "endfile" when it cannot be emptied.
 void open_zep_output(const ZepRun& run);
 
-/// Writes the ZEP header block, then one data line for each of at most npts records of three
-/// numbers a, b, c on unit 2: a, -c and the point's time.
+/// Writes the ZEP header block, then one data line for each of at most npts records on unit 2,
+/// each read as the columns' values: E, -I and the point's time.
 void write_zep_file(const ZepRun& run);
 
 /// Closes units 2 and 25, announces the line-end conversion and runs unix2dos on the output.

@@ -311,6 +311,49 @@ TEST_F(FreeReadTest, Integers) {
   }
 }
 
+// A command-line value is one number item on its own: the same bits as a line of a file, and
+// nothing else in the text.
+TEST_F(FreeReadTest, TextAsOneNumberItem) {
+  struct Row {
+    const char* text;
+    bool integer;
+    NumberTextOutcome outcome;
+  };
+  const Row rows[] = {
+      {"0.1", false, NumberTextOutcome::completed},
+      {"-2.5E-3", false, NumberTextOutcome::completed},
+      {"1.0-2", false, NumberTextOutcome::completed},
+      {"9007199254740993.000000000000000000000001D0", false, NumberTextOutcome::completed},
+      {"1e400", false, NumberTextOutcome::completed},
+      {"1+2", true, NumberTextOutcome::completed},
+      {"0,1", false, NumberTextOutcome::trailing},
+      {"0.1V", false, NumberTextOutcome::trailing},
+      {"0.1 ", false, NumberTextOutcome::trailing},
+      {"", false, NumberTextOutcome::not_a_number},
+      {" 0.1", false, NumberTextOutcome::not_a_number},
+      {"3*0.5", false, NumberTextOutcome::not_a_number},
+      {"1e", false, NumberTextOutcome::not_a_number},
+      {"50.0", true, NumberTextOutcome::not_whole},
+      {"5e1", true, NumberTextOutcome::not_whole},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    double real = kKept, from_line = kKept;
+    int32_t whole = -777, whole_from_line = -777;
+    ReadItem item = row.integer ? integer_item(whole) : real_item(real);
+    ASSERT_EQ(read_free_number(row.text, item), row.outcome);
+    if (row.outcome != NumberTextOutcome::completed) {
+      EXPECT_TRUE(same_double(kKept, real));
+      EXPECT_EQ(whole, -777);
+      continue;
+    }
+    open_with(std::string(row.text) + "\n");
+    read_free(kUnit, {row.integer ? integer_item(whole_from_line) : real_item(from_line)}, false);
+    EXPECT_TRUE(same_double(from_line, real));
+    EXPECT_EQ(whole_from_line, whole);
+  }
+}
+
 TEST_F(FreeReadTest, RepeatedValueServesMixedNumberItems) {
   open_with("3*2.75\n");
   double a = kKept, c = kKept;

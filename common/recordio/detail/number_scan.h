@@ -11,8 +11,21 @@
 
 namespace convkit::detail {
 
-/// The general scan of a number item, a repeat count included. The byte that ends the number is
-/// left unread, whatever it is. Ends the run on a malformed number.
+/// How the general scan of a number item ended.
+enum class NumberScan {
+  value,         // a number is held
+  null_value,    // a comma or slash (or a repeat count's blank) where the value stands
+  bad_count,     // a repeat count with a sign, no digits or an exponent
+  not_integer,   // a point or an exponent letter in an integer item
+  bad_exponent,  // an exponent without digits, or beyond the largest one allowed
+  invalid,       // no number at all
+};
+
+/// The general scan of a number item, a repeat count included; the byte that ends the number is
+/// left unread, whatever it is. Never ends the run: the outcome says what it met.
+NumberScan try_scan_number(ListRead& r, bool integer);
+
+/// try_scan_number for a read statement: ends the run on a malformed number.
 void scan_number(ListRead& r, bool integer);
 
 /// A plain number at the unit's position, converted in place; false, touching nothing, for

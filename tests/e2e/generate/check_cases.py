@@ -437,24 +437,34 @@ check('colbrand', 'check-missing-control', {},
 
 # ---- --help and a wrong argument: no file is touched (--version: tests/e2e/CMakeLists.txt) -----------------------------
 
-VANTOR_HELP = '''Usage: vantor [--check | --help | --version]
+VANTOR_HELP = '''Usage: vantor [--check] [--columns LIST] --vscan V --estart V --evertex V
+         --eend V --amp MV --nper N EXPORT OUTPUT
+  or:  vantor [--check] [--columns LIST]
 Converts a trace exported by DigiElch (releases before 7) into a ZEP trace file.
 
-Run it in the folder of the export. It reads vantor.inp there: eight lines, CR LF ended,
+With EXPORT and OUTPUT it reads the export EXPORT and writes the ZEP file OUTPUT
+(created, or replaced) from these values, and reads no control file:
+  --vscan V    the scan rate (V/s)        --eend V   the end potential (V)
+  --estart V   the start potential (V)    --amp MV   the AC amplitude (mV)
+  --evertex V  the vertex potential (V)   --nper N   AC periods, a whole number
+Without them it reads vantor.inp in the working directory: eight lines, CR LF ended,
 one value at the start of each:
   1  the export to read              5  evertex, the vertex potential (V)
   2  the ZEP file to write           6  eend, the end potential (V)
   3  vscan, the scan rate (V/s)      7  amp, the AC amplitude (mV)
   4  estart, the start potential (V) 8  nper, AC periods, a whole number
-then writes the ZEP file (created, or replaced) and runs unix2dos on it.
+Either way it writes the ZEP file, then runs unix2dos on it.
 
-  --check    read vantor.inp and the export as the conversion does, change no file,
-             and report what it will do and what will go wrong (exit status 0: all
-             well, 1: warnings, 2: the conversion would fail)
-  --help     show this help
-  --version  show the version
+  --columns LIST  the roles of a data line's values, comma-separated: E the
+                  potential, I the current, t the time, - ignored (default E,t,I;
+                  E,I for two-value exports, E,I,t for time last); either form
+  --check         read what the conversion reads, change no file, and report
+                  what it will do and what will go wrong (exit status 0: all
+                  well, 1: warnings, 2: the conversion would fail)
+  --help          show this help
+  --version       show the version
 
-Without arguments: the conversion. Manual: man vantor; the ZEP file: man 5 zep.
+Manual: man vantor; the ZEP file: man 5 zep.
 '''
 mkcase('vantor', 'help', {}, VANTOR_HELP, '', 0, args=['--help'])
 for prog in ['vantor', 'pressik', 'colbrand']:

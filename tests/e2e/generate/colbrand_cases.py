@@ -204,3 +204,13 @@ mkcase('colbrand', 'output-name-leading-blank',
        {'colbrand.inp': crlf('in.txt', ' out.txt', '0.5'), 'in.txt': SMALL},
        ' 6 -1\n Converting in.txt to\n using delt=  0.5\n', report('open: null file name', 3, None, writing=True),
        134, {'in.txt': SMALL})
+
+# The argument form: names with blanks in another folder, the header file given by --header, the
+# Header.txt beside them neither read nor joined; the console shows the names and their lengths as
+# given. The colbrand.inp beside them is not read.
+inn, outn, hdr = 'sim runs/cv 1, 0.5 s.txt', 'sim runs/cv 1, 0.5 s, points.dat', 'sim runs/my header.txt'
+mkcase('colbrand', 'arguments-names-with-blanks',
+       {'colbrand.inp': lf('x', 'y', 'z'), 'Header.txt': b'not this\n', hdr: HEADER, inn: EXPORT},
+       console(inn, outn, 0.5, 7), '', 0,
+       {'colbrand.inp': lf('x', 'y', 'z'), 'Header.txt': b'not this\n', hdr: HEADER, inn: EXPORT,
+        outn: HEADER + POINTS}, args=[inn, '--delt', '0.5', outn, '--header=' + hdr])

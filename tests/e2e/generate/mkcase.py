@@ -19,6 +19,7 @@ def mkcase(program, name, inputs, stdout, stderr, exit, outputs={}, gone=(), rea
     if outputs:
         os.makedirs(d + '/out')
         for k, v in outputs.items():
+            os.makedirs(os.path.dirname(os.path.join(d, 'out', k)), exist_ok=True)
             open(os.path.join(d, 'out', k), 'wb').write(v)
     open(d + '/stdout', 'wb').write(stdout if isinstance(stdout, bytes) else stdout.encode())
     open(d + '/stderr', 'wb').write(stderr if isinstance(stderr, bytes) else stderr.encode())

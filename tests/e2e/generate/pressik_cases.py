@@ -178,3 +178,11 @@ for out in ['o;touch${IFS}x', 'o$(touch${IFS}x)', "o'q`touch${IFS}x`"]:
            {'pressik.inp': crlf(*c), 'in.txt': wexp},
            P + ' Converting X to Y:\n in.txt\n ' + out + '\n' + psummary(3, d3) + TAIL, '', 0,
            {'in.txt': wexp, out: zep_file(wpts, d3)})
+
+# The argument form with --columns E,I on the two-value export current DigiElch writes: the ZEP
+# file and console of the completed run above, which has the same E and I in three values.
+two = crlf('DigiElch export', 'number of E (V), I (A) couples: 3', '-0.2 1.5E-6', '0.6 -2.5E-7', '-0.2 0.0')
+mkcase('pressik', 'arguments-columns-two-values', {'in.txt': two}, run_out, '', 0,
+       {'in.txt': two, 'out.txt': zep_file(wpts, d3)},
+       args=['--columns=E,I', '--vscan=0.1', '--estart', '-0.2', '--evertex', '0.6', '--eend', '-0.2',
+             '--amp', '10.0', '--nper', '50', 'in.txt', 'out.txt'])

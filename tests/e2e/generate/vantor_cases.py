@@ -129,3 +129,51 @@ mkcase('vantor', 'decimal-comma-locale', {'vantor.inp': CTL, 'in.txt': wexp},
        V + NAMES + summary(3, 3, 10.0, 3.125, d3) + TAIL, '', 0,
        {'in.txt': wexp, 'out.txt': zep_file(wpts, d3)})
 open(os.path.join(ROOT, 'vantor', 'decimal-comma-locale', 'locale'), 'w').write('de_DE.UTF-8\n')
+
+# ---- The argument form: no control file read, the same conversion --------------------------------
+
+# Options in both forms, before, between and after the names: the worked export's bytes and
+# console. The vantor.inp beside it names other files with LF ends; were it read, the run would
+# fail on a cut name.
+ARGS = ['--vscan', '0.1', 'in.txt', '--estart=-0.2', '--evertex', '0.6', '--eend', '-0.2', 'out.txt',
+        '--amp=10.0', '--nper', '50']
+other = lf('other.txt', 'other.zep', '1', '2', '3', '4', '5', '6')
+mkcase('vantor', 'arguments', {'vantor.inp': other, 'in.txt': wexp},
+       V + NAMES + summary(3, 3, 10.0, 3.125, d3) + TAIL, '', 0,
+       {'vantor.inp': other, 'in.txt': wexp, 'out.txt': zep_file(wpts, d3)}, args=ARGS)
+
+# Names with blanks and commas, in another folder, longer than a control line could hold: used
+# as given, shown whole, one word each for the shell.
+inn = 'runs/sweep 1, scan 0.1 V per s.txt'
+outn = 'runs/sweep 1, scan 0.1 V per s, estart -0.2 V, evertex 0.6 V, eend -0.2 V, 10 mV, 50 periods.zep'
+assert len(outn) > 72
+mkcase('vantor', 'arguments-names-with-blanks', {inn: wexp},
+       V + ' Converting X to Y:\n %s\n %s\n' % (inn, outn) + summary(3, 3, 10.0, 3.125, d3) + TAIL, '', 0,
+       {inn: wexp, outn: zep_file(wpts, d3)}, args=ARGS[:2] + ARGS[3:8] + ARGS[9:] + ['--', inn, outn])
+
+# --columns E,I with the control file: the two-value export that current DigiElch writes gives
+# the ZEP file of the three-value worked export with the same E and I.
+two = crlf('DigiElch export', 'number of E (V), I (A) couples: 3', '-0.2 1.5E-6', '0.6 -2.5E-7', '-0.2 0.0')
+mkcase('vantor', 'columns-two-values', {'vantor.inp': CTL, 'in.txt': two},
+       V + NAMES + summary(3, 2, 10.0, 3.125, d3) + TAIL, '', 0,
+       {'vantor.inp': CTL, 'in.txt': two, 'out.txt': zep_file(wpts, d3)}, args=['--columns', 'E,I'])
+
+# A wrong command line: the message, the hint, status 2, and the folder as it was.
+def refused(name, args, message):
+    mkcase('vantor', 'refused-' + name, {'vantor.inp': CTL, 'in.txt': wexp}, '',
+           "vantor: %s\nTry 'vantor --help'.\n" % message, 2, {'vantor.inp': CTL, 'in.txt': wexp}, args=args)
+refused('decimal-comma', ARGS[:1] + ['0,1'] + ARGS[2:],
+        "--vscan '0,1' is not a number: write a point, not a comma, before the decimals")
+refused('unit-after-value', ['--vscan=0.1V'] + ARGS[2:],
+        "--vscan '0.1V' is not a number: give the scan rate in V/s alone, without a unit or other text")
+refused('periods-not-whole', ARGS[:11] + ['50.0'],
+        "--nper '50.0' is not a whole number: give the number of AC periods without a point or an "
+        "exponent, such as 50")
+refused('value-missing', ARGS[:9] + ARGS[10:],
+        "missing --amp: with EXPORT and OUTPUT, give every value as an option")
+refused('value-without-names', ['--vscan', '0.1'],
+        "--vscan is given without EXPORT and OUTPUT: give both names and every value, or no value "
+        "to convert as vantor.inp says")
+refused('third-name', ARGS + ['more.txt'], "a third name 'more.txt': give EXPORT and OUTPUT only")
+refused('columns-without-current', ['--columns', 'E,t'],
+        "--columns 'E,t': name E (potential) and I (current) once each, such as E,I or E,t,I")
