@@ -47,21 +47,23 @@ free_ports() {
   echo "${found[@]}"
 }
 
-# make_table DIR: DIR/runs.tsv, a dozen vantor rows over the example export with different
-# sweeps, outputs in DIR/out/; row 7 names an export that is not there.
+# make_table DIR BROKEN: DIR/runs.tsv, a dozen vantor rows over the example export with
+# different sweeps, outputs in DIR/out/; row 7 is broken: with BROKEN "full" it writes to
+# /dev/full, which its check cannot foresee, so that its run fails with a report; with
+# "missing" its export is not there, so that its check refuses it.
 make_table() {
   mkdir -p "$1/exports" "$1/out"
   cp "$examples/vantor/sweep.txt" "$1/exports/sweep.txt"
   {
     printf 'export\toutput\tvscan\testart\tevertex\teend\tamp\tnper\n'
-    local i
+    local i export output
     for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
-      if [ "$i" = 7 ]; then
-        printf 'exports/missing.txt\tout/run%s.zep\t0.1\t-0.2\t0.6\t-0.2\t10\t50\n' "$i"
-      else
-        printf 'exports/sweep.txt\tout/run%s.zep\t0.%s\t-0.2\t0.6\t-0.2\t%s\t%s\n' \
-          "$i" "$i" "$((i * 5))" "$((i * 10))"
-      fi
+      export=exports/sweep.txt
+      output=out/run$i.zep
+      if [ "$i" = 7 ] && [ "$2" = full ]; then output=/dev/full; fi
+      if [ "$i" = 7 ] && [ "$2" = missing ]; then export=exports/missing.txt; fi
+      printf '%s\t%s\t0.%s\t-0.2\t0.6\t-0.2\t%s\t%s\n' \
+        "$export" "$output" "$i" "$((i * 5))" "$((i * 10))"
     done
   } >"$1/runs.tsv"
 }
@@ -74,12 +76,21 @@ $diffs"
   [ "$(ls "$1/out" | wc -l)" = 11 ] || fail "the local run made $(ls "$1/out" | wc -l) outputs, not 11"
 }
 
-# check_broken_row DIR: row 7's log ends with its refusal, naming the missing export.
+# check_broken_row DIR BROKEN: row 7's log holds the failure report of its run (full) or its
+# check (missing), and ends with the row's failure or refusal.
 check_broken_row() {
-  local last
-  last=$(tail -n 1 "$1/runs.logs/7.log")
-  case $last in
-    "row 7: refused: "*) ;;
-    *) fail "row 7's log does not end with its refusal: $last" ;;
+  local log=$1/runs.logs/7.log report last
+  if [ "$2" = full ]; then
+    report='apparent state: unit 25 named /dev/full'
+    last='row 7: failed (exit status 134): write: No space left on device'
+  else
+    report="EXPORT: error: there is no export 'exports/missing.txt'*"
+    last="row 7: refused: $report"
+  fi
+  grep -q "^${report%\*}" "$log" || fail "row 7's log holds no report: $(cat "$log")"
+  # shellcheck disable=SC2254
+  case $(tail -n 1 "$log") in
+    $last) ;;
+    *) fail "row 7's log does not end with its result: $(tail -n 1 "$log")" ;;
   esac
 }
