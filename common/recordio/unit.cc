@@ -162,6 +162,7 @@ void connect(int n, Connection c) {
   struct stat st;
   u.regular = fstat(c.fd, &st) == 0 && S_ISREG(st.st_mode);
   u.fifo = c.fifo;
+  u.cr_lf = false;
   u.dev = u.regular ? st.st_dev : 0;
   u.ino = u.regular ? st.st_ino : 0;
   u.direction = c.direction;
@@ -284,6 +285,8 @@ std::string_view opened_name(std::string_view name) {
   name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
 }
+
+void end_records_with_cr_lf(int n) { g_units[n].cr_lf = true; }
 
 bool unit_is_file(int n, std::string_view path) {
   const Unit& u = g_units[n];
@@ -424,9 +427,10 @@ char* detail::reserve_bytes(Unit& u, size_t n) {
 }
 
 void detail::end_record(Unit& u) {
-  char* at = reserve_bytes(u, 1);
+  char* at = reserve_bytes(u, u.cr_lf ? 2 : 1);
+  if (u.cr_lf) *at++ = '\r';
   *at = '\n';
-  u.len += 1;
+  u.len = static_cast<size_t>(at + 1 - u.buf);
   u.committed = u.len;
   // A person watching the console sees each line as it ends.
   if (u.number == kConsoleUnit && !u.seekable) flush_unit(u);

@@ -29,6 +29,10 @@ void open_unit(int n, const char* name, int name_length);
 /// system reads a file name up to its first zero byte).
 std::string_view opened_name(std::string_view name);
 
+/// From now until unit n is disconnected, its records end in CR LF instead of a line feed (the
+/// ZEP files' own line ends, for a writer that does not run unix2dos afterwards).
+void end_records_with_cr_lf(int n);
+
 /// Whether unit n is connected to the regular file that path reaches.
 bool unit_is_file(int n, std::string_view path);
 

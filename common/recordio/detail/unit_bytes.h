@@ -33,6 +33,7 @@ struct Unit {
   bool at_end = false;     // a read has met the end of the file
   bool regular = false;    // a regular file: dev and ino identify it
   bool fifo = false;       // a named FIFO, opened without a write end of its own
+  bool cr_lf = false;      // records end in CR LF instead of a line feed
   dev_t dev = 0;
   ino_t ino = 0;
   Direction direction = Direction::neutral;
@@ -84,8 +85,8 @@ char* reserve_bytes(Unit& u, size_t n);
 /// Marks the bytes up to end (inside the reserved room) as part of the record being formed.
 inline void extend_record(Unit& u, const char* end) { u.len = static_cast<size_t>(end - u.buf); }
 
-/// Ends the record being formed with a line feed and commits it. Acts on a pending signal
-/// report afterwards, so an interrupt leaves only whole records behind.
+/// Ends the record being formed with a line feed (CR LF when the unit says so) and commits it. Acts
+/// on a pending signal report afterwards, so an interrupt leaves only whole records behind.
 void end_record(Unit& u);
 
 /// Hands the committed records of u to the file. Ends the run with "write" and the system's

@@ -1,0 +1,288 @@
+// The reader keeps one buffer of the file and the current line; nothing grows with the file.
+// Every refusal names the line (from 1) and the column (the byte, from 1) where the file stops
+// being what the family writes, the text found there and what was expected instead.
+#include "common/trace/trace_reader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "common/trace/number_text.h"
+#include "common/trace/parse_error.h"
+
+namespace convkit {
+namespace {
+
+constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kMaxItems = 4;  // a data line's three numbers and the first item too many
+
+struct Item {
+  size_t begin;  // offset in the line
+  std::string_view text;
+};
+
+// The first max_items items of line, and whether there are more.
+size_t split_items(std::string_view line, Item* items, size_t max_items, bool& more) {
+  size_t count = 0;
+  size_t i = 0;
+  more = false;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i == line.size()) break;
+    const size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    if (count == max_items) {
+      more = true;
+      break;
+    }
+    items[count++] = {start, line.substr(start, i - start)};
+  }
+  return count;
+}
+
+bool is_number(NumberOutcome o) {
+  return o == NumberOutcome::finite || o == NumberOutcome::not_finite;
+}
+
+// Whether line has items and every one of them is a number: where the header ends.
+bool all_numbers(std::string_view line) {
+  bool any = false;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i == line.size()) break;
+    const size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    if (!is_number(scan_number(line.substr(start, i - start)).outcome)) return false;
+    any = true;
+  }
+  return any;
+}
+
+const char* const kThreeNumbers = "three numbers (potential, current, time)";
+
+}  // namespace
+
+TraceReader::TraceReader(const std::string& path) : path_(path) {
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) throw std::system_error(errno, std::generic_category(), path);
+  buffer_ = std::make_unique<char[]>(kBufferSize);
+  line_text_.reserve(kMaxLineLength + 2);
+  try {
+    read_header();
+  } catch (...) {
+    std::fclose(file_);
+    file_ = nullptr;
+    throw;
+  }
+}
+
+TraceReader::~TraceReader() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool TraceReader::next_line() {
+  line_text_.clear();
+  bool any = false;
+  bool overflow = false;
+  for (;;) {
+    if (begin_ == end_) {
+      if (at_eof_) break;
+      const size_t n = std::fread(buffer_.get(), 1, kBufferSize, file_);
+      if (n == 0) {
+        if (std::ferror(file_)) throw std::system_error(errno, std::generic_category(), path_);
+        at_eof_ = true;
+        break;
+      }
+      begin_ = 0;
+      end_ = n;
+    }
+    any = true;
+    const char* start = buffer_.get() + begin_;
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    const size_t take = lf != nullptr ? static_cast<size_t>(lf - start) : end_ - begin_;
+    const size_t room = kMaxLineLength + 2 - line_text_.size();
+    line_text_.append(start, take < room ? take : room);
+    overflow = overflow || take > room;
+    begin_ += take;
+    if (lf != nullptr) {
+      ++begin_;
+      break;
+    }
+  }
+  if (!any) return false;
+  ++line_;
+  // A CR before the line feed (or at the end of the file) is the line end's.
+  cr_ = !overflow && !line_text_.empty() && line_text_.back() == '\r';
+  if (cr_) line_text_.pop_back();
+  if (overflow || line_text_.size() > static_cast<size_t>(kMaxLineLength)) {
+    throw ParseError(path_, line_, kMaxLineLength + 1,
+                     quoted_text(std::string_view(line_text_).substr(kMaxLineLength)),
+                     "a line end within " + std::to_string(kMaxLineLength) + " bytes");
+  }
+  return true;
+}
+
+void TraceReader::read_header() {
+  if (!next_line()) {
+    throw ParseError(path_, 1, 1, "end of file", "cvsin_type_1 or cvsin_type_2");
+  }
+  const std::string_view line = line_text_;
+  bool more = false;
+  Item items[2];
+  const size_t count = split_items(line, items, 2, more);
+  Layout layout = Layout::cvsin_type_2;
+  if (count > 0 && items[0].begin == 0 && items[0].text == layout_name(Layout::cvsin_type_1)) {
+    layout = Layout::cvsin_type_1;
+  } else if (count == 0 || items[0].begin != 0 ||
+             items[0].text != layout_name(Layout::cvsin_type_2)) {
+    throw ParseError(path_, 1, 1,
+                     count > 0 ? quoted_text(line.substr(0, items[0].begin + items[0].text.size()))
+                               : "end of line",
+                     "cvsin_type_1 or cvsin_type_2");
+  }
+  if (count > 1) {
+    throw ParseError(path_, 1, static_cast<int64_t>(items[1].begin) + 1, quoted_text(items[1].text),
+                     "the end of the line");
+  }
+  header_.layout = layout;
+  header_.line_end = cr_ ? LineEnd::cr_lf : LineEnd::lf;
+  header_.records.push_back({std::string(items[0].text), "", 1, 0});
+
+  const size_t expected = static_cast<size_t>(header_record_count(layout));
+  std::string found = "end of file";
+  int64_t place = 0;
+  while (next_line()) {
+    if (all_numbers(line_text_)) {
+      first_data_line_ = line_;
+      place = line_;
+      found = quoted_text(line_text_);
+      break;
+    }
+    // A complete header is followed by data: the line is refused where it stops being one.
+    if (header_.records.size() == expected) parse_point(first_point_);
+    read_header_record();
+  }
+  if (place == 0) place = line_ + 1;
+  if (header_.records.size() < expected) {
+    throw ParseError(path_, place, 1, found,
+                     "header record " + std::to_string(header_.records.size() + 1) + " of " +
+                         std::to_string(expected) + " (" + std::string(layout_name(layout)) + ")");
+  }
+  for (std::string_view label : required_labels(layout)) {
+    bool held = false;
+    for (const HeaderRecord& r : header_.records) held = held || r.label == label;
+    if (!held) {
+      throw ParseError(path_, place, 1, found,
+                       "a header record '" + std::string(label) + "' before the data");
+    }
+  }
+  if (first_data_line_ > 0) {
+    pending_point_ = true;
+    parse_point(first_point_);
+  }
+}
+
+void TraceReader::read_header_record() {
+  const std::string_view line = line_text_;
+  bool more = false;
+  Item items[3];
+  const size_t n = split_items(line, items, 3, more);
+  if (n == 0) throw ParseError(path_, line_, 1, "end of line", "a label and its value");
+  const std::string_view label = items[0].text;
+  const auto column = [](const Item& item) { return static_cast<int64_t>(item.begin) + 1; };
+  if (label.back() != ':') {
+    throw ParseError(path_, line_, column(items[0]), quoted_text(label), "a label ending in ':'");
+  }
+  for (const HeaderRecord& r : header_.records) {
+    if (r.label == label) {
+      throw ParseError(path_, line_, column(items[0]), quoted_text(label),
+                       "each label once (also on line " + std::to_string(r.line) + ")");
+    }
+  }
+  if (n < 2) {
+    throw ParseError(path_, line_, static_cast<int64_t>(line.size()) + 1, "end of line",
+                     "a value after the label");
+  }
+  if (n > 2) {
+    throw ParseError(path_, line_, column(items[2]), quoted_text(items[2].text),
+                     "the end of the line");
+  }
+  const std::string_view value = items[1].text;
+  double number = 0.0;
+  switch (value_kind(label)) {
+    case ValueKind::number: {
+      const NumberScan scan = scan_number(value);
+      if (!is_number(scan.outcome)) {
+        throw ParseError(path_, line_, column(items[1]), quoted_text(value),
+                         scan.outcome == NumberOutcome::out_of_range
+                             ? "a number within the range of a double"
+                             : "a number");
+      }
+      number = scan.value;
+      break;
+    }
+    case ValueKind::whole: {
+      bool digits = value.size() <= 9;
+      for (char c : value) digits = digits && c >= '0' && c <= '9';
+      if (!digits) {
+        throw ParseError(path_, line_, column(items[1]), quoted_text(value),
+                         "a whole number of up to 9 digits");
+      }
+      break;
+    }
+    case ValueKind::text:
+      break;
+  }
+  header_.records.push_back({std::string(label), std::string(value), line_, column(items[1])});
+  set_header_value(header_, label, value, number);
+}
+
+bool TraceReader::parse_point(TracePoint& point) {
+  const std::string_view line = line_text_;
+  bool more = false;
+  Item items[kMaxItems];
+  const size_t n = split_items(line, items, kMaxItems, more);
+  double values[3];
+  bool finite = true;
+  for (size_t i = 0; i < 3; ++i) {
+    if (i >= n) {
+      throw ParseError(path_, line_, static_cast<int64_t>(line.size()) + 1, "end of line",
+                       kThreeNumbers);
+    }
+    const NumberScan scan = scan_number(items[i].text);
+    if (!is_number(scan.outcome)) {
+      throw ParseError(
+          path_, line_, static_cast<int64_t>(items[i].begin) + 1, quoted_text(items[i].text),
+          scan.outcome == NumberOutcome::out_of_range ? "a number within the range of a double"
+                                                      : "a number");
+    }
+    finite = finite && scan.outcome == NumberOutcome::finite;
+    values[i] = scan.value;
+  }
+  if (n > 3) {
+    throw ParseError(path_, line_, static_cast<int64_t>(items[3].begin) + 1,
+                     quoted_text(items[3].text),
+                     std::string("the end of the line after ") + kThreeNumbers);
+  }
+  point = {values[0], values[1], values[2]};
+  if (!finite) {
+    if (non_finite_points_ == 0) first_non_finite_line_ = line_;
+    ++non_finite_points_;
+  }
+  return true;
+}
+
+bool TraceReader::next(TracePoint& point) {
+  if (pending_point_) {
+    pending_point_ = false;
+    point = first_point_;
+    return true;
+  }
+  if (!next_line()) return false;
+  return parse_point(point);
+}
+
+}  // namespace convkit
