@@ -13,6 +13,7 @@
 
 #include "common/convert/cut_name.h"
 #include "common/convert/export_header.h"
+#include "common/convert/point_loop.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
@@ -27,20 +28,7 @@
 namespace convkit {
 namespace {
 
-constexpr int kOutputUnit = 3;
-
-struct ColbrandRun {
-  char line[kLineLength];
-  char incut[kLineLength];   // from the control file: the export's name as cut
-  char outcut[kLineLength];  // from the control file: the output's name as cut
-  int32_t inlen = 0;         // as cut (0 or -1 is no name), or as given
-  int32_t outlen = 0;
-  std::string_view inname;  // the names the run opens: the cut's characters, or as given
-  std::string_view outname;
-  std::string_view header_file;
-  double delt = 0.0;
-  int32_t npts = 0;
-};
+constexpr int kOutputUnit = kColumnsUnit;
 
 // The characters of a name that exist: a cut below 1 is no name.
 size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
@@ -49,17 +37,6 @@ size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(len
 int32_t read_name(ColbrandRun& run, char* name) {
   read_text_line(kControlUnit, run.line);
   return take_name(run.line, name);
-}
-
-void read_control_file(ColbrandRun& run) {
-  open_unit(kControlUnit, "colbrand.inp", 12);
-  rewind_unit(kControlUnit);
-  run.inlen = read_name(run, run.incut);
-  run.inname = std::string_view(run.incut, used_length(run.inlen));
-  run.outlen = read_name(run, run.outcut);
-  run.outname = std::string_view(run.outcut, used_length(run.outlen));
-  read_free(kControlUnit, {real_item(run.delt)}, false);
-  close_unit(kControlUnit);
 }
 
 void take_arguments(ColbrandRun& run, const Invocation& invocation) {
@@ -100,18 +77,14 @@ void open_files(const ColbrandRun& run) {
 // and one that is killed later never leaves this run's lines on an older file's tail.
 int32_t convert_points(const ColbrandRun& run) {
   static const Format kPointFormat = parse_format("(3(E13.6,2x))");
-  double x = 0.0, y = 0.0;
-  int32_t i = 1;
-  for (; i <= kMaxPoints; ++i) {
-    if (read_free(kExportUnit, {real_item(x), real_item(y)}, true) == ReadOutcome::end_of_file) {
-      break;
-    }
+  PointRecord point(2);
+  int32_t npts = read_points(point, kMaxPoints, [&](int32_t i, const double* v) {
     if (i == 1) empty_unit(kOutputUnit);
     double t = static_cast<double>(i - 1) * run.delt;
-    write_formatted(kOutputUnit, kPointFormat, {real_out(x), real_out(-y), real_out(t)});
-  }
-  if (i == 1) empty_unit(kOutputUnit);
-  return i - 1;
+    write_formatted(kOutputUnit, kPointFormat, {real_out(v[0]), real_out(-v[1]), real_out(t)});
+  });
+  if (npts == 0) empty_unit(kOutputUnit);
+  return npts;
 }
 
 // Puts the bytes of the header file in front of the point lines. Only a regular file can be moved
@@ -126,12 +99,13 @@ void prepend_header(const ColbrandRun& run) {
   const std::string word = shell_word(target);
   const std::string scratch = create_scratch_file("colbrand.");
 
-  const std::string move = "mv " + word + " " + scratch;
+  const HeaderCommands commands = header_commands(word, scratch, run.header_file);
+  const std::string& move = commands.move;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
     std::string message = "the output was not moved aside; its point lines are in " + target;
     fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
   }
-  const std::string join = "cat " + shell_word(run.header_file) + " " + scratch + " > " + word;
+  const std::string& join = commands.join;
   run_shell(join.data(), join.size(), NotedSignal::hold);
   FileProbe header = probe_file(run.header_file);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
@@ -139,12 +113,33 @@ void prepend_header(const ColbrandRun& run) {
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
     fail_run_on_file(kOutputUnit, scratch, "cat", Failure::text(message));
   }
-  const std::string remove = "rm -f " + scratch;
+  const std::string& remove = commands.remove;
   run_shell(remove.data(), remove.size(), NotedSignal::hold);
   poll_signals();
 }
 
 }  // namespace
+
+void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) {
+  open_unit(kControlUnit, "colbrand.inp", 12);
+  rewind_unit(kControlUnit);
+  if (watch) watch(0);
+  run.inlen = read_name(run, run.incut);
+  run.inname = std::string_view(run.incut, used_length(run.inlen));
+  if (watch) watch(1);
+  run.outlen = read_name(run, run.outcut);
+  run.outname = std::string_view(run.outcut, used_length(run.outlen));
+  if (watch) watch(2);
+  read_free(kControlUnit, {real_item(run.delt)}, false);
+  close_unit(kControlUnit);
+}
+
+HeaderCommands header_commands(std::string_view word, std::string_view scratch,
+                               std::string_view header_file) {
+  const std::string w(word), s(scratch);
+  return {"mv " + w + " " + s, "cat " + shell_word(header_file) + " " + s + " > " + w,
+          "rm -f " + s};
+}
 
 void run_colbrand(const Invocation& invocation) {
   ColbrandRun run{};

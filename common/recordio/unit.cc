@@ -177,6 +177,8 @@ void connect_stream(int n, int fd, Direction direction) {
 
 // The descriptor for a named file, tried "r+", "r", then created when missing; the connection
 // it makes, or the open's failure.
+constexpr const char* kCantBackspace = "can't backspace file";
+
 Connection open_file(const std::string& file) {
   Connection c{-1, true, file, true, true, false, Direction::neutral};
   struct stat st;
@@ -281,6 +283,36 @@ void open_unit(int n, const char* name, int name_length) {
   begin_open(n, {});
 }
 
+OpenForecast forecast_open(std::string_view given) {
+  OpenForecast f;
+  const std::string file(without_trailing_blanks(given));
+  if (file.empty()) {
+    f.failure = "open: null file name";
+    return f;
+  }
+  // The attempts of open_file, asked of the file system as the running user: reading and
+  // writing, reading only, then the create of a missing file in its folder.
+  auto may = [](const std::string& path, int mode) {
+    return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+  };
+  struct stat st;
+  f.fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  if (f.fifo) f.rewind_failure = std::string("rewind: ") + kCantBackspace;
+  if ((!f.fifo && may(file, R_OK | W_OK)) || may(file, R_OK)) return f;
+  int error = errno;
+  if (error == ENOENT && !f.fifo) {
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    if (may(folder, W_OK | X_OK)) {
+      f.creates = true;
+      return f;
+    }
+    error = errno;
+  }
+  f.failure = "open: " + std::string(std::strerror(error));
+  return f;
+}
+
 std::string_view opened_name(std::string_view name) {
   name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
@@ -307,7 +339,7 @@ void rewind_unit(int n) {
   // A unit that has not moved since it was connected stands at its start already; a pipe
   // cannot be repositioned, but need not be.
   if (u.moved || u.reading) {
-    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text("can't backspace file"));
+    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text(kCantBackspace));
   }
   u.pos = u.len = u.committed = 0;
   u.reading = false;

@@ -25,6 +25,19 @@ void connect_standard_units();
 /// name, on a file already connected to another unit, or when no mode opens the file.
 void open_unit(int n, const char* name, int name_length);
 
+/// What open_unit would do with a name, found without opening, creating or waiting for
+/// anything.
+struct OpenForecast {
+  std::string failure;   // the first line of the report the open ends with; empty: it opens
+  bool creates = false;  // a missing file: created empty, so that its first read meets the end
+  bool fifo = false;     // a FIFO: opened for reading; its bytes are its writer's, read once
+  std::string rewind_failure;  // what a rewind after a read ends with; empty: it goes back
+};
+
+/// Forecasts open_unit(n, name, length) for the first length characters of name by the open's
+/// own rules: the name as opened, the three attempts, the create of a missing file.
+OpenForecast forecast_open(std::string_view name);
+
 /// The name an open of name reaches: trailing blanks removed, then ended at a zero byte (the
 /// system reads a file name up to its first zero byte).
 std::string_view opened_name(std::string_view name);

@@ -426,14 +426,16 @@ TEST_P(FaultTest, ConvertsExactlyOneMillionOfMoreDataLines) {
   put(p.control, control_text(p, "big.txt", "out.txt"));
   uint64_t export_hash = write_million_export(box_.path("big.txt"));
 
-  // The check foresees the bound, and changes nothing.
+  // The check foresees the bound - wrong times where delt is derived from the count; colbrand
+  // reads this export's time column as its current - and changes nothing.
   const std::vector<std::string> before = list_dir(box_.dir());
   RunOptions check = options();
   check.args = {"--check"};
   RunResult c = run_program(check);
-  EXPECT_TRUE(c.exited && c.exit_status == 1) << how_it_ended(c) << "\n" << c.out;
-  EXPECT_NE(c.out.find(": warning: the export holds more than 1000000 data lines: only the "
-                       "first 1000000 are converted"),
+  EXPECT_TRUE(c.exited && c.exit_status == 2) << how_it_ended(c) << "\n" << c.out;
+  EXPECT_NE(c.out.find(std::string(p.zep ? ": error" : ": warning") +
+                       ": the export holds more than 1000000 data lines: only the first 1000000 "
+                       "are converted"),
             std::string::npos)
       << c.out;
   EXPECT_EQ(list_dir(box_.dir()), before);
