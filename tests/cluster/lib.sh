@@ -48,7 +48,7 @@ free_ports() {
 }
 
 # make_table DIR BROKEN: DIR/runs.tsv, a dozen vantor rows over the example export with
-# different sweeps, outputs in DIR/out/; row 7 is broken: with BROKEN "full" it writes to
+# different AC signals, outputs in DIR/out/; row 7 is broken: with BROKEN "full" it writes to
 # /dev/full, which its check cannot foresee, so that its run fails with a report; with
 # "missing" its export is not there, so that its check refuses it.
 make_table() {
@@ -62,8 +62,7 @@ make_table() {
       output=out/run$i.zep
       if [ "$i" = 7 ] && [ "$2" = full ]; then output=/dev/full; fi
       if [ "$i" = 7 ] && [ "$2" = missing ]; then export=exports/missing.txt; fi
-      printf '%s\t%s\t0.%s\t-0.2\t0.6\t-0.2\t%s\t%s\n' \
-        "$export" "$output" "$i" "$((i * 5))" "$((i * 10))"
+      printf '%s\t%s\t0.1\t-0.2\t0.6\t-0.2\t%s\t%s\n' "$export" "$output" "$((i * 5))" "$((i * 10))"
     done
   } >"$1/runs.tsv"
 }

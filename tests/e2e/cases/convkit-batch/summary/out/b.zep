@@ -1,8 +1,8 @@
 cvsin_type_2  
-Start(mV):      0.200000E+03
-End(mV):        0.200000E+03
-Max(mV):       -0.600000E+03
-Min(mV):       -0.600000E+03
+Start(mV):     -0.200000E+03
+End(mV):       -0.200000E+03
+Max(mV):        0.600000E+03
+Min(mV):       -0.200000E+03
 Freq1(Hz):      0.312500E+01
 Amp1(mV):       0.100000E+02
 Phase1(deg):    0.000000E+00
@@ -33,7 +33,7 @@ Direction:      c
 Scans:  1
 Average:        19
 Gain(0-4):      1 
-Initial(mV):    0.200000E+03
+Initial(mV):   -0.200000E+03
 Initial(mS):    0.100000E+05
 Pre(mV):        0.000000E+00
 Pre(ms):        0.000000E+00
