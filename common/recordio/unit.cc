@@ -29,7 +29,8 @@ using namespace detail;
 namespace {
 
 Unit g_units[kUnitCount];
-bool g_closing_all = false;  // inside close_all_units: failures are not reported
+bool g_closing_all = false;   // inside close_all_units: failures are not reported
+bool g_reading_only = false;  // a check: opens read, never write or create
 
 void ensure_buffer(Unit& u) {
   if (u.buf != nullptr) return;
@@ -186,12 +187,12 @@ Connection open_file(const std::string& file) {
   if (c.fifo) {
     // A FIFO is read to the end its writer gives it only while no write end of it is ours. The
     // open does not wait for a writer (the first read does), and a write statement reopens it
-    // for writing, so that an output FIFO is written as before.
+    // for writing only, so that an output FIFO waits for its reader.
     c.may_write = false;
     c.fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (c.fd >= 0) fcntl(c.fd, F_SETFL, fcntl(c.fd, F_GETFL) & ~O_NONBLOCK);
   } else {
-    c.fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    c.fd = g_reading_only ? -1 : open(file.c_str(), O_RDWR | O_CLOEXEC);
     if (c.fd < 0) {
       c.may_write = false;
       c.fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -199,7 +200,7 @@ Connection open_file(const std::string& file) {
     // The third attempt only creates a missing file: an existing one that cannot be read (a
     // file that may only be written) is refused with the reading attempt's error, unchanged.
     // Nor does it truncate: a file that someone else made in the meantime is kept as it is.
-    if (c.fd < 0 && errno == ENOENT) {
+    if (c.fd < 0 && errno == ENOENT && !g_reading_only) {
       c.may_read = false;
       c.may_write = true;
       c.fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -226,10 +227,31 @@ void refuse_second_unit(int n, int fd) {
   }
 }
 
+// Opens a FIFO for writing only, as a shell redirection does: the open waits for a reader, so
+// no line goes into a pipe that nobody reads. The FIFO's read end is given up first, or the run
+// would be its own reader. A signal ends the wait with its report.
+bool reopen_fifo_for_writing(Unit& u) {
+  close(u.fd);
+  u.fd = -1;
+  int fd;
+  while ((fd = open(u.name.c_str(), O_WRONLY | O_CLOEXEC)) < 0 && errno == EINTR) poll_signals();
+  if (fd < 0) {
+    begin_open(u.number, u.name);  // the report names the file the unit held
+    return false;
+  }
+  u.fd = fd;
+  u.may_read = false;
+  u.may_write = true;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  return true;
+}
+
 // Reopens a unit's file for reading and writing at its logical position, or for reading only
 // when allow_read_only; returns false when neither works.
 bool reopen(Unit& u, bool allow_read_only) {
   if (!u.named) return false;
+  if (u.fifo && !allow_read_only) return reopen_fifo_for_writing(u);
   off_t at = logical_position(u);
   int fd = open(u.name.c_str(), O_RDWR | O_CLOEXEC);
   bool can_write = fd >= 0;
@@ -313,6 +335,10 @@ OpenForecast forecast_open(std::string_view given) {
   return f;
 }
 
+void open_units_for_reading_only() { g_reading_only = true; }
+
+bool units_open_for_reading_only() { return g_reading_only; }
+
 std::string_view opened_name(std::string_view name) {
   name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
@@ -352,6 +378,16 @@ void empty_unit(int n) {
   // A file the unit may not write is left for the first write statement to refuse.
   if (u.fd < 0 || !u.named || !u.regular || u.moved || !u.may_write) return;
   if (ftruncate(u.fd, 0) != 0) fail_run("endfile", Failure::text("truncation failed in endfile"));
+}
+
+void require_unit_file_in_place(int n) {
+  const Unit& u = g_units[n];
+  if (u.fd < 0 || !u.named || !u.regular) return;
+  struct stat st;
+  if (stat(u.name.c_str(), &st) != 0) fail_run_on_unit(n, "close", Failure::system(errno));
+  if (st.st_dev != u.dev || st.st_ino != u.ino) {
+    fail_run_on_unit(n, "close", Failure::text("another file has taken the file's name"));
+  }
 }
 
 void close_unit(int n) {

@@ -6,6 +6,7 @@
 #include "common/convert/cut_name.h"
 #include "common/convert/point_loop.h"
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
@@ -51,6 +52,7 @@ void read_control_file(ZepRun& run, const char* control_name) {
 void open_control_file(const char* control_name) {
   open_unit(kControlUnit, control_name,
             static_cast<int>(std::char_traits<char>::length(control_name)));
+  claim_unit_for_run(kControlUnit);
   rewind_unit(kControlUnit);
 }
 
@@ -106,6 +108,7 @@ int32_t count_points(int count) {
 
 void open_zep_output(const ZepRun& run) {
   open_unit(kZepUnit, run.outname.data(), static_cast<int>(run.outname.size()));
+  claim_unit_for_run(kZepUnit);
   rewind_unit(kZepUnit);
   // The export has been read through once already, so nothing the run needs is lost. Emptied
   // now, an older file leaves no tail behind the new lines even when the run is killed before
@@ -124,6 +127,7 @@ void write_zep_file(const ZepRun& run) {
 
 void finish_run(const ZepRun& run) {
   close_unit(kExportUnit);
+  require_unit_file_in_place(kZepUnit);
   close_unit(kZepUnit);
   write_list({});
   write_list({text_out("Converting output file from unix to dos")});

@@ -39,7 +39,7 @@ struct ZepRun {
 /// Console: an empty line, title, date, an empty line.
 void write_banner(std::string_view title, std::string_view date);
 
-/// Opens and rewinds the control file on unit 1, reads the two names (cut and echoed on the
+/// Opens, claims and rewinds the control file on unit 1, reads the two names (cut and echoed on the
 /// console) and the six values. Ends the run on a missing line or a value that is no number.
 void read_control_file(ZepRun& run, const char* control_name);
 
@@ -83,8 +83,9 @@ void open_export(const ZepRun& run);
 /// end of the file.
 int32_t count_points(int count);
 
-/// Opens the ZEP file on unit 25, rewinds it and empties it. Ends the run with "open" when the
-/// file cannot be opened (the export's own file included), "endfile" when it cannot be emptied.
+/// Opens the ZEP file on unit 25, claims it for the run, rewinds it and empties it. Ends the run
+/// with "open" when the file cannot be opened (the export's own file included) or another run
+/// holds it, "endfile" when it cannot be emptied.
 void open_zep_output(const ZepRun& run);
 
 /// Writes the ZEP header block, then one data line for each of at most npts records on unit 2,
@@ -92,6 +93,7 @@ void open_zep_output(const ZepRun& run);
 void write_zep_file(const ZepRun& run);
 
 /// Closes units 2 and 25, announces the line-end conversion and runs unix2dos on the output.
+/// Ends the run with "close" when the output is no longer there under its name.
 void finish_run(const ZepRun& run);
 
 /// The command finish_run gives the shell: "unix2dos" and the output's name as one shell word.
