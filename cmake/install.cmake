@@ -4,9 +4,9 @@
 # targets exist.
 include(GNUInstallDirs)
 
-install(TARGETS vantor pressik colbrand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vantor pressik colbrand convkit-info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 zep.5)
+set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 convkit-info.1 zep.5)
 
 # The pages are checked in as roff, so installing needs no generator. Debian keeps its pages
 # gzip-compressed; they are compressed with -n so that the package is the same for the same
