@@ -6,8 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "colbrand/run_colbrand.h"
 #include "common/check/control_lines.h"
+#include "common/check/evidence.h"
 #include "common/check/export_check.h"
+#include "common/check/export_reads.h"
 #include "common/check/line_scan.h"
 #include "common/check/name_check.h"
 #include "common/check/opening.h"
@@ -15,26 +18,15 @@
 #include "common/check/probe.h"
 #include "common/check/report.h"
 #include "common/check/verdict.h"
-#include "common/convert/cut_name.h"
+#include "common/convert/export_header.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
-#include "common/recordio/free_reader.h"
-#include "common/recordio/line_read.h"
+#include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
 
 namespace {
-
-constexpr int kControl = 1;
-constexpr int kExport = 2;
-
-// A name record as the conversion reads it: the whole line, cut; below 1 no name.
-int32_t read_name(char* line, char* name) {
-  read_text_line(kControl, line);
-  int32_t length = take_name(line, name);
-  return length > 0 ? length : 0;
-}
 
 // Whether name reaches the header file, or will be it once created.
 bool is_header_file(const std::string& name, const std::string& header_file) {
@@ -90,200 +82,244 @@ bool check_header_file(Report& report, const std::string& name) {
   return true;
 }
 
-}  // namespace
+constexpr int kStatements = 3;
+const char* const kLineNames[kStatements] = {"first line", "second line", "third line, delt"};
 
-int check_colbrand(const Invocation& invocation) {
-  start_check();
-  Report report;
-  const bool from_file = invocation.control_file;
+// The state of one check.
+struct ColbrandCheck {
+  explicit ColbrandCheck(const Invocation& given)
+      : invocation(given), from_file(given.control_file), header_file(given.header_file) {}
+
+  const Invocation& invocation;
+  const bool from_file;  // the names and delt come from colbrand.inp, not the arguments
+  const std::string header_file;
   const std::string control = "colbrand.inp";
-  const std::string header_file(invocation.header_file);
-  if (from_file) report.name_file(control);
-  auto finish = [&] {
-    report.print("colbrand");
-    return report.exit_status();
-  };
-  if (from_file && !control_file_readable(report, "colbrand", control, "fmt: end of file",
-                                          "three lines: export, output, delt")) {
-    return finish();
-  }
-
+  Report report;
   ControlFile lines;
-  if (from_file) lines = read_control_lines(control, 16, report);
-  char line[kLineLength], inname[kLineLength], outname[kLineLength];
-  int32_t inlen = 0, outlen = 0;
-  double delt = 0.0;
-  off_t offsets[3] = {-1, -1, -1};
+  ColbrandRun run{};
+  off_t offsets[kStatements] = {-1, -1, -1};
   int done = 0;
+  std::string export_name, output_name;
+  ExportOpen open;
+  ExportReads reads;
+  ExportLines seen;
+  bool export_read = false;
+  bool export_opens = false;
   Stop stop;
-  if (from_file)
-    stop = attempt([&] {
-      open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
-      rewind_unit(kControl);
-      offsets[0] = unit_offset(kControl);
-      inlen = read_name(line, inname);
-      done = 1;
-      offsets[1] = unit_offset(kControl);
-      outlen = read_name(line, outname);
-      done = 2;
-      offsets[2] = unit_offset(kControl);
-      read_free(kControl, {real_item(delt)}, false);
-      done = 3;
-      close_unit(kControl);
-    });
-  auto line_of = [&](int k) -> const ControlLine* {
+  Place stop_place;
+  OutputFate fate = OutputFate::fails;
+  bool completes = false;
+  bool header = false;
+
+  const ControlLine* line_of(int k) const {
     if (offsets[k] < 0) return nullptr;
     // A line read takes the very next line, blank or not.
     for (const ControlLine& l : lines.lines) {
       if (l.offset == offsets[k]) return &l;
     }
     return lines.line_at(offsets[k]);
-  };
-  auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
-  std::string in(inname, static_cast<size_t>(inlen > 0 ? inlen : 0));
-  std::string out(outname, static_cast<size_t>(outlen > 0 ? outlen : 0));
-  if (!from_file) {
-    in = invocation.export_name;
-    out = invocation.output_name;
-    delt = invocation.delt;
-    done = 3;
   }
+  int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
   // Where a value comes from: its control-file line, or its argument.
-  auto place = [&](int k) -> Place {
+  Place at(int k) const {
     if (!from_file) return {k == 0 ? "EXPORT" : k == 1 ? "OUTPUT" : "--delt", 0, 0};
     return {control, line_no(k), 0};
-  };
-  for (int k = 0; k < 2 && k < done; ++k) {
-    const ControlLine* l = line_of(k);
+  }
+};
+
+std::string opened(std::string_view name) {
+  return name_as_opened(name.data(), static_cast<int>(name.size()));
+}
+
+// The conversion's own control statements; false when it stops there.
+bool read_control(ColbrandCheck& c) {
+  c.lines = read_control_lines(c.control, 16, c.report);
+  const Stop stop = attempt([&] {
+    read_control_file(c.run, [&c](int k) {
+      c.offsets[k] = unit_offset(kControlUnit);
+      c.done = k;
+    });
+    c.done = kStatements;
+  });
+  const std::string_view names[2] = {c.run.inname, c.run.outname};
+  for (int k = 0; k < 2 && k < c.done; ++k) {
+    const ControlLine* l = c.line_of(k);
     if (l == nullptr) continue;
-    NameLine name{control, "colbrand", l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(report, name, k == 0 ? std::string_view(in) : std::string_view(out),
-               NameRule::whole_line);
+    NameLine name{c.control, "colbrand", l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
+    check_name(c.report, name, names[k], NameRule::whole_line);
   }
-  if (done >= 3 && line_of(2) != nullptr) {
-    check_number_line(report, lines, *line_of(2), "delt, the time step");
+  if (c.done >= kStatements && c.line_of(2) != nullptr) {
+    check_number_line(c.report, c.lines, *c.line_of(2), "delt, the time step");
   }
-  if (stop) {
-    Place at{control, lines.lines.empty() ? 0 : lines.lines.back().number, 0};
-    std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
-    if (stop.first_line.find("end of file") != std::string::npos) {
-      text += std::string(": the file ends before its ") +
-              (done == 0   ? "first line"
-               : done == 1 ? "second line"
-                           : "third line, delt") +
-              "; colbrand.inp holds three lines, each CR LF ended";
-    } else {
-      if (line_of(done) != nullptr) at.line = line_of(done)->number;
-      text += ": delt, the time step in seconds, is due here and this is no number";
-    }
-    report.add(Severity::error, at, text);
-    report.summary("control file", control);
-    report.summary("result", "the conversion fails at colbrand.inp (" + stop.first_line +
+  if (!stop) return true;
+  Place at{c.control, c.lines.lines.empty() ? 0 : c.lines.lines.back().number, 0};
+  std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
+  if (stop.first_line.find("end of file") != std::string::npos) {
+    text += std::string(": the file ends before its ") + kLineNames[c.done] +
+            "; colbrand.inp holds three lines, each CR LF ended";
+  } else {
+    if (c.line_of(c.done) != nullptr) at.line = c.line_of(c.done)->number;
+    text += ": delt, the time step in seconds, is due here and this is no number";
+  }
+  c.report.add(Severity::error, at, text);
+  c.report.summary("control file", c.control);
+  c.report.summary("result", "the conversion fails at colbrand.inp (" + stop.first_line +
                                  "), before it opens a file");
-    return finish();
-  }
-  if (!std::isfinite(delt)) {
-    report.add(Severity::warning, place(2),
-               "delt is " + number_text(delt) + ": every time but the first is not a number");
-  }
+  return false;
+}
 
-  // The export and the output are opened one after the other; the output is emptied before the
-  // export's header is searched.
-  std::string export_name = from_file ? name_as_opened(inname, inlen)
-                                      : name_as_opened(in.data(), static_cast<int>(in.size()));
-  std::string output_name = from_file ? name_as_opened(outname, outlen)
-                                      : name_as_opened(out.data(), static_cast<int>(out.size()));
-  Place export_place = place(0);
-  Place output_place = place(1);
-  ExportFacts facts;
-  bool export_read = false;
-  bool export_created = false;
-  OutputFate fate = OutputFate::fails;
-  export_readable(report, export_place, export_name, facts.stop, export_created);
-  bool export_opens = !export_name.empty() && (!facts.stop || export_created);
-  if (export_opens) {
-    if (output_name.empty()) {
-      facts.stop.first_line = "open: null file name";
-    } else {
-      std::string open_stop;
-      if (is_header_file(output_name, header_file) && !is_header_file(export_name, header_file)) {
-        // The open itself goes through; the output is refused before a byte of it changes.
-        open_stop = "open: file is the header file " + header_file;
-        fate = OutputFate::refused;
-        report.add(Severity::error, output_place,
-                   "the output is " + header_file +
-                       ", the header file itself: the conversion refuses it (\"" + open_stop +
-                       "\") and leaves it as it is; name another output file");
-      } else {
-        fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
-      }
-      if (!open_stop.empty()) {
-        // The output is opened before the export's first read.
-        facts.stop.first_line = open_stop;
-        facts.stop_place = output_place;
-      }
-    }
+// The export and the output are opened one after the other; the output is emptied before the
+// export's header is searched.
+void open_both(ColbrandCheck& c) {
+  c.export_name = opened(c.run.inname);
+  c.output_name = opened(c.run.outname);
+  if (!c.export_name.empty()) c.report.name_file(c.export_name);
+  c.open = forecast_export(c.report, c.at(0), c.export_name, false);
+  c.stop = c.open.stop;
+  c.export_opens = !c.export_name.empty() && (!c.stop || c.open.created);
+  if (!c.export_opens) return;
+  if (c.output_name.empty()) {
+    c.stop.first_line = "open: null file name";
+    return;
   }
-  if (!facts.stop) {
-    ExportReading reading;
-    reading.program = "colbrand";
-    reading.unit = kExport;
-    reading.count_values = 2;
-    reading.convert_values = 2;
-    reading.output_opened_first = true;
-    facts = check_export(export_name, from_file ? inname : in.data(),
-                         from_file ? inlen : static_cast<int>(in.size()), reading, report);
-    export_read = true;
+  std::string open_stop;
+  if (is_header_file(c.output_name, c.header_file) &&
+      !is_header_file(c.export_name, c.header_file)) {
+    // The open itself goes through; the output is refused before a byte of it changes.
+    open_stop = "open: file is the header file " + c.header_file;
+    c.fate = OutputFate::refused;
+    c.report.add(Severity::error, c.at(1),
+                 "the output is " + c.header_file +
+                     ", the header file itself: the conversion refuses it (\"" + open_stop +
+                     "\") and leaves it as it is; name another output file");
+  } else {
+    c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit, open_stop);
   }
-  bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
-  bool header = false;
-  if (completes || (export_read && fate != OutputFate::fails && fate != OutputFate::refused)) {
-    header = check_header_file(report, header_file);
+  if (!open_stop.empty()) {
+    // The output is opened before the export's first read.
+    c.stop.first_line = open_stop;
+    c.stop_place = c.at(1);
   }
-  if (completes && !tool_on_path("cat")) {
-    report.add(Severity::warning, from_file ? Place{control, 0, 0} : place(1),
-               "cat, mv or rm is not found on PATH: the output is not put together");
-  }
+}
 
-  // The summary.
-  if (from_file) {
-    summarize_control(report, lines, in, line_no(0), out, line_no(1));
-    report.summary("delt", number_text(delt) + " s (line " + std::to_string(line_no(2)) + ")");
+void read_the_export(ColbrandCheck& c) {
+  if (c.stop || c.open.fifo) return;
+  ExportReading reading;
+  reading.program = "colbrand";
+  reading.count_values = 2;
+  reading.convert_values = 2;
+  reading.output_opened_first = true;
+  reading.line = c.run.line;
+  reading.search = [&c] { return skip_to_column_heading(c.run.line); };
+  c.reads = read_export(reading, c.run.inname.data(), static_cast<int>(c.run.inname.size()));
+  c.export_read = true;
+  c.stop = c.reads.stop;
+  const EqualTimes equal = !c.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
+  c.seen = look_at_export(c.export_name, reading, c.reads, equal.first, c.report);
+  c.stop_place = c.seen.stop_place;
+  judge_time_resolution(c.report, {c.export_name, c.seen.point_line, 0}, equal, c.run.delt);
+  if (c.stop || c.seen.misaligned) return;
+  judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, heading_roles(c.seen.heading_text),
+              "E,I", "colbrand", false);
+  if (!c.reads.at_limit) {
+    judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
+                       c.reads.npts, false);
+  }
+}
+
+// The commands that put Header.txt in front, and the tools they need.
+void forecast_finish(ColbrandCheck& c) {
+  c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
+  if (c.completes ||
+      (c.export_read && c.fate != OutputFate::fails && c.fate != OutputFate::refused)) {
+    c.header = check_header_file(c.report, c.header_file);
+  }
+  if (!c.completes) return;
+  std::string missing;
+  for (const char* tool : kHeaderTools) {
+    if (!tool_on_path(tool)) missing += (missing.empty() ? "" : ", ") + std::string(tool);
+  }
+  if (!missing.empty()) {
+    c.report.add(Severity::warning, c.from_file ? Place{c.control, 0, 0} : c.at(1),
+                 missing + " is not found on PATH: the output is not put together");
+  }
+}
+
+void summarize(ColbrandCheck& c) {
+  Report& report = c.report;
+  const ColbrandRun& r = c.run;
+  if (c.from_file) {
+    summarize_control(report, c.lines, r.inname, c.line_no(0), r.outname, c.line_no(1));
+    report.summary("delt", number_text(r.delt) + " s (line " + std::to_string(c.line_no(2)) + ")");
   } else {
     report.summary("control file", "none: the names and values are arguments");
-    report.summary("export", shown(in) + " (EXPORT)");
-    report.summary("output", shown(out) + " (OUTPUT)");
-    report.summary("delt", number_text(delt) + " s (--delt)");
+    report.summary("export", shown(r.inname) + " (EXPORT)");
+    report.summary("output", shown(r.outname) + " (OUTPUT)");
+    report.summary("delt", number_text(r.delt) + " s (--delt)");
   }
-  if (export_read && facts.heading_found) {
-    report.summary("header lines", std::to_string(facts.heading_line));
-    report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
-                                  shown(facts.heading_text));
+  if (c.export_read && c.reads.heading_found) {
+    report.summary("header lines", std::to_string(c.seen.heading_line));
+    report.summary("heading", c.export_name + ":" + std::to_string(c.seen.heading_line) + ": " +
+                                  shown(c.seen.heading_text));
   }
-  if (export_read && !facts.stop) {
-    report.summary("points", std::to_string(facts.converted) + " (\"Found  " +
-                                 std::to_string(facts.converted) + " points\")");
-    if (facts.converted > 0) {
-      report.summary("first point", "E " + number_text(facts.first[0]) + ", -I " +
-                                        number_text(facts.first[1]) + ", t 0.");
-      report.summary("last point",
-                     "E " + number_text(facts.last[0]) + ", -I " + number_text(facts.last[1]) +
-                         ", t " + number_text(static_cast<double>(facts.converted - 1) * delt));
+  const int32_t n = c.reads.converted;
+  if (c.export_read && !c.stop) {
+    report.summary("points", std::to_string(n) + " (\"Found  " + std::to_string(n) + " points\")");
+    if (n > 0) {
+      const PointValues& v = c.reads.values;
+      report.summary("first point", "E " + number_text(v.first[0]) + ", -I " +
+                                        number_text(-v.first[1]) + ", t 0.");
+      report.summary("last point", "E " + number_text(v.last[0]) + ", -I " +
+                                       number_text(-v.last[1]) + ", t " +
+                                       number_text(static_cast<double>(n - 1) * r.delt));
     }
   }
   summarize_output(
-      report, output_name, export_opens && !output_name.empty(), fate,
-      facts.stop ? ", but without " + header_file +
-                       ": it holds the point lines written before "
-                       "the failure (an existing file keeps its bytes when none was)"
-                 : (header ? ": the bytes of " + header_file + ", then " : ": no header, only ") +
-                       std::to_string(facts.converted) + " point lines");
-  if (completes) {
-    report.summary("then", "mv " + output_name + " colbrand.XXXXXX; cat " + header_file +
-                               " colbrand.XXXXXX > " + output_name + "; rm -f colbrand.XXXXXX");
+      report, c.output_name, c.export_opens && !c.output_name.empty(), c.fate,
+      c.stop ? ", but without " + c.header_file +
+                   ": it holds the point lines written before the failure (an existing file "
+                   "keeps its bytes when none was)"
+             : (c.header ? ": the bytes of " + c.header_file + ", then " : ": no header, only ") +
+                   std::to_string(n) + " point lines");
+  if (c.completes) {
+    const HeaderCommands commands =
+        header_commands(shell_word(c.output_name), "colbrand.XXXXXX", c.header_file);
+    report.summary("then", commands.move + "; " + commands.join + "; " + commands.remove);
   }
-  summarize_result(report, facts, completes, export_created, export_name);
-  return finish();
+  summarize_result(report, c.stop, c.stop_place, c.completes, c.open.created, c.export_name);
+}
+
+}  // namespace
+
+int check_colbrand(const Invocation& invocation) {
+  start_check();
+  ColbrandCheck c(invocation);
+  c.run.header_file = c.header_file;
+  bool read = true;
+  if (!c.from_file) {
+    c.run.inname = invocation.export_name;
+    c.run.outname = invocation.output_name;
+    c.run.delt = invocation.delt;
+    c.done = kStatements;
+  } else {
+    c.report.name_file(c.control);
+    read = control_file_readable(c.report, "colbrand", c.control, "fmt: end of file",
+                                 "three lines: export, output, delt") &&
+           read_control(c);
+  }
+  if (read) {
+    if (!std::isfinite(c.run.delt)) {
+      c.report.add(
+          Severity::warning, c.at(2),
+          "delt is " + number_text(c.run.delt) + ": every time but the first is not a number");
+    }
+    open_both(c);
+    read_the_export(c);
+    forecast_finish(c);
+    summarize(c);
+  }
+  c.report.print("colbrand");
+  return c.report.exit_status();
 }
 
 }  // namespace convkit

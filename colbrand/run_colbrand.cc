@@ -13,6 +13,8 @@
 
 #include "common/convert/cut_name.h"
 #include "common/convert/export_header.h"
+#include "common/convert/point_loop.h"
+#include "common/recordio/file_claim.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/format_writer.h"
@@ -27,20 +29,8 @@
 namespace convkit {
 namespace {
 
-constexpr int kOutputUnit = 3;
-
-struct ColbrandRun {
-  char line[kLineLength];
-  char incut[kLineLength];   // from the control file: the export's name as cut
-  char outcut[kLineLength];  // from the control file: the output's name as cut
-  int32_t inlen = 0;         // as cut (0 or -1 is no name), or as given
-  int32_t outlen = 0;
-  std::string_view inname;  // the names the run opens: the cut's characters, or as given
-  std::string_view outname;
-  std::string_view header_file;
-  double delt = 0.0;
-  int32_t npts = 0;
-};
+constexpr int kOutputUnit = kColumnsUnit;
+constexpr std::string_view kScratchPrefix = "colbrand.";
 
 // The characters of a name that exist: a cut below 1 is no name.
 size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(length) : 0; }
@@ -49,17 +39,6 @@ size_t used_length(int32_t length) { return length > 0 ? static_cast<size_t>(len
 int32_t read_name(ColbrandRun& run, char* name) {
   read_text_line(kControlUnit, run.line);
   return take_name(run.line, name);
-}
-
-void read_control_file(ColbrandRun& run) {
-  open_unit(kControlUnit, "colbrand.inp", 12);
-  rewind_unit(kControlUnit);
-  run.inlen = read_name(run, run.incut);
-  run.inname = std::string_view(run.incut, used_length(run.inlen));
-  run.outlen = read_name(run, run.outcut);
-  run.outname = std::string_view(run.outcut, used_length(run.outlen));
-  read_free(kControlUnit, {real_item(run.delt)}, false);
-  close_unit(kControlUnit);
 }
 
 void take_arguments(ColbrandRun& run, const Invocation& invocation) {
@@ -88,6 +67,7 @@ void open_files(const ColbrandRun& run) {
   open_unit(kExportUnit, run.inname.data(), static_cast<int>(run.inname.size()));
   rewind_unit(kExportUnit);
   open_unit(kOutputUnit, run.outname.data(), static_cast<int>(run.outname.size()));
+  claim_unit_for_run(kOutputUnit);
   if (unit_is_file(kOutputUnit, run.header_file)) {
     std::string message = "file is the header file " + std::string(run.header_file);
     fail_run("open", Failure::text(message));
@@ -100,51 +80,111 @@ void open_files(const ColbrandRun& run) {
 // and one that is killed later never leaves this run's lines on an older file's tail.
 int32_t convert_points(const ColbrandRun& run) {
   static const Format kPointFormat = parse_format("(3(E13.6,2x))");
-  double x = 0.0, y = 0.0;
-  int32_t i = 1;
-  for (; i <= kMaxPoints; ++i) {
-    if (read_free(kExportUnit, {real_item(x), real_item(y)}, true) == ReadOutcome::end_of_file) {
-      break;
-    }
+  PointRecord point(2);
+  int32_t npts = read_points(point, kMaxPoints, [&](int32_t i, const double* v) {
     if (i == 1) empty_unit(kOutputUnit);
     double t = static_cast<double>(i - 1) * run.delt;
-    write_formatted(kOutputUnit, kPointFormat, {real_out(x), real_out(-y), real_out(t)});
-  }
-  if (i == 1) empty_unit(kOutputUnit);
-  return i - 1;
+    write_formatted(kOutputUnit, kPointFormat, {real_out(v[0]), real_out(-v[1]), real_out(t)});
+  });
+  if (npts == 0) empty_unit(kOutputUnit);
+  return npts;
 }
 
-// Puts the bytes of the header file in front of the point lines. Only a regular file can be moved
-// aside and joined again; points written to a device or a pipe stay where they went. A signal
-// noted meanwhile waits until the output is whole again.
+// The output's name as its open reaches it.
+std::string_view output_name(const ColbrandRun& run) { return opened_name(run.outname); }
+
+// The file the finishing commands work on: the output, or the file it links to.
+std::string finishing_target(const ColbrandRun& run, const FileProbe& output) {
+  return output.link && !output.resolved.empty() ? output.resolved : std::string(output_name(run));
+}
+
+// What the finishing commands need, looked at before the output is touched, so that a run that
+// could not finish leaves the output byte for byte: a scratch file in the working folder, an
+// output folder that takes the move away and the new file back, and a header file that cat
+// reads to its end. A missing header file is cat's to report. A device or a pipe as output is
+// not finished at all.
+void require_finishing_needs(const ColbrandRun& run) {
+  const FileProbe output = probe_file(output_name(run));
+  if (output.exists && !output.regular) return;
+  require_scratch_room(kScratchPrefix, kOutputUnit);
+  const std::string target = finishing_target(run, output);
+  if (output.exists) {
+    const int refused = folder_refuses_move(target);
+    if (refused != 0) fail_run_on_file(kOutputUnit, target, "mv", Failure::system(refused));
+  }
+  const FileProbe header = probe_file(run.header_file);
+  if (header.exists && !header.regular) {
+    std::string message = std::string(run.header_file) + " is not a regular file";
+    fail_run_on_file(kOutputUnit, target, "cat", Failure::text(message));
+  }
+  if (header.exists && !header.readable) {
+    std::string message = std::string(run.header_file) + " cannot be read";
+    fail_run_on_file(kOutputUnit, target, "cat", Failure::text(message));
+  }
+}
+
+// Puts the bytes of the header file in front of the point lines. Only a regular file can be
+// moved aside and joined again; points written to a device or a pipe stay where they went. A
+// signal noted meanwhile waits until the output is whole again; a command the user interrupted
+// ends the run with the signal's report, the point lines back under the output's name.
 void prepend_header(const ColbrandRun& run) {
-  std::string_view name = opened_name(run.outname);
-  FileProbe output = probe_file(name);
+  FileProbe output = probe_file(output_name(run));
   if (!output.regular) return;
-  const std::string target = output.link ? output.resolved : std::string(name);
+  const std::string target = finishing_target(run, output);
   const off_t points_bytes = output.size;
   const std::string word = shell_word(target);
-  const std::string scratch = create_scratch_file("colbrand.");
+  const std::string scratch = create_scratch_file(kScratchPrefix, kOutputUnit);
 
-  const std::string move = "mv " + word + " " + scratch;
+  const HeaderCommands commands = header_commands(word, scratch, run.header_file);
+  const std::string& move = commands.move;
   if (run_shell(move.data(), move.size(), NotedSignal::hold) != 0) {
+    if (probe_file(target).exists) {
+      remove_scratch_file(scratch);
+    } else {
+      put_back_scratch_file(scratch, target);
+    }
+    poll_signals();
     std::string message = "the output was not moved aside; its point lines are in " + target;
     fail_run_on_file(kOutputUnit, target, "mv", Failure::text(message));
   }
-  const std::string join = "cat " + shell_word(run.header_file) + " " + scratch + " > " + word;
+  const std::string& join = commands.join;
   run_shell(join.data(), join.size(), NotedSignal::hold);
   FileProbe header = probe_file(run.header_file);
   off_t header_bytes = header.regular && header.readable ? header.size : 0;
   if (probe_file(target).size != header_bytes + points_bytes) {
+    if (g_pending_signal != 0 && put_back_scratch_file(scratch, target)) poll_signals();
     std::string message = "the output is incomplete; its point lines are kept in " + scratch;
     fail_run_on_file(kOutputUnit, scratch, "cat", Failure::text(message));
   }
-  const std::string remove = "rm -f " + scratch;
+  const std::string& remove = commands.remove;
   run_shell(remove.data(), remove.size(), NotedSignal::hold);
+  if (g_pending_signal != 0) remove_scratch_file(scratch);
   poll_signals();
 }
 
 }  // namespace
+
+void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) {
+  open_unit(kControlUnit, "colbrand.inp", 12);
+  claim_unit_for_run(kControlUnit);
+  rewind_unit(kControlUnit);
+  if (watch) watch(0);
+  run.inlen = read_name(run, run.incut);
+  run.inname = std::string_view(run.incut, used_length(run.inlen));
+  if (watch) watch(1);
+  run.outlen = read_name(run, run.outcut);
+  run.outname = std::string_view(run.outcut, used_length(run.outlen));
+  if (watch) watch(2);
+  read_free(kControlUnit, {real_item(run.delt)}, false);
+  close_unit(kControlUnit);
+}
+
+HeaderCommands header_commands(std::string_view word, std::string_view scratch,
+                               std::string_view header_file) {
+  const std::string w(word), s(scratch);
+  return {"mv " + w + " " + s, "cat " + shell_word(header_file) + " " + s + " > " + w,
+          "rm -f " + s};
+}
 
 void run_colbrand(const Invocation& invocation) {
   ColbrandRun run{};
@@ -155,11 +195,13 @@ void run_colbrand(const Invocation& invocation) {
     take_arguments(run, invocation);
   }
   write_console_head(run);
+  require_finishing_needs(run);
   open_files(run);
   skip_to_column_heading(run.line);
   run.npts = convert_points(run);
   write_list({text_out("Found "), int_out(run.npts), text_out(" points")});
   close_unit(kExportUnit);
+  require_unit_file_in_place(kOutputUnit);
   close_unit(kOutputUnit);
   prepend_header(run);
   stop_run("");

@@ -11,15 +11,14 @@
 //   43 characters; a completed colbrand run leaves point lines of 43 characters;
 // - every file that the run wrote ends with a complete record.
 //
-// The shell is never started: the process's system() is replaced here by one that records the
-// command and checks its words (and hands every other caller to the real one). Names from the
+// The shell is never started: the record layer hands every command to record_command, which
+// records it and acts out its plain effects. Names from the
 // input could otherwise reach outside the directory, so inputs whose control file could name a
 // path with "/" or a name that starts with "." are skipped before anything is written.
 //
 // Input: byte 0 chooses the program (0 vantor, 1 pressik, 2 colbrand, by its value modulo 3);
 // then the control file's bytes; then any number of sections "\n=== NAME\n" followed by that
 // file's bytes (the line feed before "===" belongs to the separator, not to the file).
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,7 +52,6 @@ constexpr size_t kMaxNameLength = 64;
 constexpr size_t kZepHeaderRecords = 41;
 constexpr size_t kPointLineLength = 43;
 
-bool g_in_run = false;
 std::vector<std::string> g_commands;
 
 // Splits a command into words the way the shell would, accepting only the characters shell_word
@@ -256,6 +254,12 @@ int act_out(std::string_view command) {
   return 0;
 }
 
+// The shell is never started during a run: the command is recorded for the checks above.
+int record_command(const char* command) {
+  g_commands.emplace_back(command);
+  return act_out(command);
+}
+
 void run_program(int program) {
   switch (program) {
     case 0:
@@ -270,18 +274,6 @@ void run_program(int program) {
 }  // namespace
 }  // namespace convkit
 
-// The shell is never started during a run: the command is recorded for the checks above.
-extern "C" int system(const char* command) {
-  if (convkit::g_in_run) {
-    if (command == nullptr) return 1;
-    convkit::g_commands.emplace_back(command);
-    return convkit::act_out(command);
-  }
-  using SystemFunction = int (*)(const char*);
-  static SystemFunction real = reinterpret_cast<SystemFunction>(dlsym(RTLD_NEXT, "system"));
-  return real != nullptr ? real(command) : -1;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace convkit;
   static bool started = false;
@@ -293,6 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::free(cwd);
     fuzz_silence_stdout();
     fuzz_start_record_layer();
+    run_commands_through(convkit::record_command);
     started = true;
   }
   Bundle bundle;
@@ -313,9 +306,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int fds = fuzz_open_fd_count();
   if (chdir(dir.c_str()) != 0) fuzz_fail("cannot enter the run directory", dir);
   g_commands.clear();
-  g_in_run = true;
   const std::optional<RunEnded> ended = testkit::run_end_of([&] { run_program(bundle.program); });
-  g_in_run = false;
   if (chdir(home.c_str()) != 0) fuzz_fail("cannot leave the run directory", home);
 
   FUZZ_CHECK(ended.has_value(), "a run order returned");

@@ -4,25 +4,13 @@
 // summary with the potential range in place of the header length.
 #include "pressik/run_pressik.h"
 
-#include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
 #include "common/recordio/run_end.h"
 #include "common/recordio/unit.h"
 #include "common/zeprun/zep_run.h"
+#include "pressik/header_search.h"
 
 namespace convkit {
-namespace {
-
-// Own: reads records up to and including the first whose first item begins with "number".
-void skip_header(ZepRun& run) {
-  bool found = false;
-  while (!found) {
-    read_free(kExportUnit, {text_item(run.line, kLineLength)}, false);
-    if (is_column_heading(run.line)) found = true;
-  }
-}
-
-}  // namespace
 
 void run_pressik(const Invocation& invocation) {
   ZepRun run{};
@@ -38,7 +26,7 @@ void run_pressik(const Invocation& invocation) {
   skip_header(run);            // own
   run.npts = count_points(2);  // own: two values per record
   rewind_unit(kExportUnit);
-  run.delt = run.erange / (static_cast<double>(run.npts - 1) * run.vscan);  // own
+  run.delt = derive_delt(run, TimeSteps::between_points);  // own
   close_unit(kControlUnit);
 
   // Own summary.

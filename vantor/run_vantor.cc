@@ -22,7 +22,7 @@ void run_vantor(const Invocation& invocation) {
   open_export(run);
   const ExportScan scan = scan_export(run);
   run.npts = scan.npts;
-  run.delt = run.erange / (static_cast<double>(run.npts) * run.vscan);
+  run.delt = derive_delt(run, TimeSteps::per_point);
   close_unit(kControlUnit);
 
   write_list({});

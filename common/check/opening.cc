@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "common/recordio/unit.h"
+
 namespace convkit {
 
 bool control_file_readable(Report& report, std::string_view program, const std::string& control,
@@ -29,38 +31,40 @@ bool control_file_readable(Report& report, std::string_view program, const std::
   return true;
 }
 
-bool export_readable(Report& report, const Place& place, const std::string& export_name, Stop& stop,
-                     bool& created) {
-  created = false;
+ExportOpen forecast_export(Report& report, const Place& place, const std::string& export_name,
+                           bool rereads) {
+  ExportOpen open;
+  const OpenForecast forecast = forecast_open(export_name);
+  open.fifo = forecast.fifo;
   if (export_name.empty()) {
-    // check_name has said so: the open stops the run.
-    stop.first_line = "open: null file name";
-    return false;
-  }
-  int error = 0;
-  FileState state = file_state(export_name, &error);
-  if (state == FileState::missing) {
-    // The open creates a missing export when its folder is there, and the first read finds it
-    // empty; without the folder the open itself fails.
-    std::string folder = export_name.find('/') == std::string::npos
-                             ? "."
-                             : export_name.substr(0, export_name.rfind('/') + 1);
-    struct stat st;
-    created = stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    stop.first_line = created ? "list in: end of file" : "open: No such file or directory";
+    open.stop.first_line = forecast.failure;
+  } else if (!forecast.failure.empty()) {
+    open.stop.first_line = forecast.failure;
     report.add(Severity::error, place,
-               "there is no export " + shown(export_name) + ": the conversion would " +
-                   (created ? "create it empty and " : "") + "stop with \"" + stop.first_line +
+               "the export " + shown(export_name) +
+                   " cannot be opened: the conversion stops with \"" + forecast.failure +
                    "\"; correct the name on this line");
-    return false;
-  }
-  if (state == FileState::unreadable) {
-    stop.first_line = "open: " + std::string(std::strerror(error));
+  } else if (forecast.creates) {
+    open.created = true;
+    open.stop.first_line = "list in: end of file";
     report.add(Severity::error, place,
-               "the export " + shown(export_name) + " cannot be read: " + std::strerror(error));
-    return false;
+               "there is no export " + shown(export_name) +
+                   ": the conversion would create it empty and stop with \"" +
+                   open.stop.first_line + "\"; correct the name on this line");
+  } else if (forecast.fifo && rereads) {
+    open.stop.first_line = forecast.rewind_failure;
+    report.add(Severity::error, place,
+               "the export " + shown(export_name) +
+                   " is a FIFO: the conversion reads it through once, then stops with \"" +
+                   forecast.rewind_failure +
+                   "\" when it goes back for its second pass; convert a regular file");
+  } else if (forecast.fifo) {
+    report.add(Severity::note, place,
+               "the export " + shown(export_name) +
+                   " is a FIFO: the conversion reads what its writer gives, once; the check "
+                   "leaves it alone and cannot say what it holds");
   }
-  return true;
+  return open;
 }
 
 }  // namespace convkit

@@ -16,10 +16,17 @@ namespace convkit {
 bool control_file_readable(Report& report, std::string_view program, const std::string& control,
                            std::string_view empty_stop, std::string_view layout);
 
-/// Whether the export (its name as opened) is a readable file; else stop gets the first line the
-/// conversion ends with, created whether it leaves an empty export behind, and an error goes to
-/// place (the export's control line). An empty name adds no finding: check_name gives it.
-bool export_readable(Report& report, const Place& place, const std::string& export_name, Stop& stop,
-                     bool& created);
+/// What opening the export will do.
+struct ExportOpen {
+  Stop stop;             // the failure the open, or the first read of an export it creates, meets
+  bool created = false;  // a missing export is created empty
+  bool fifo = false;     // a FIFO: its writer's bytes, read once; the check leaves them alone
+};
+
+/// The open of the export (its name as opened) by the record layer's own forecast; an error
+/// at place (the export's control line) when the conversion stops there. rereads: the program
+/// rewinds the export after its first pass. An empty name adds no finding: check_name gives it.
+ExportOpen forecast_export(Report& report, const Place& place, const std::string& export_name,
+                           bool rereads);
 
 }  // namespace convkit

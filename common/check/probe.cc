@@ -11,6 +11,7 @@ namespace convkit {
 
 void start_check() {
   watch_run_ends(true);
+  open_units_for_reading_only();
   connect_standard_units();
 }
 

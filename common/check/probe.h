@@ -35,7 +35,7 @@ Stop attempt(Step&& step) {
   return {};
 }
 
-/// Turns the run-end seam on for the rest of the process.
+/// Turns the run-end seam on, and opens for reading only, for the rest of the process.
 void start_check();
 
 enum class FileState {

@@ -1,7 +1,10 @@
-// The number rule here is the free-form read's: an optional sign, digits with an optional
-// point, an exponent started by E, e, D, d or by a sign right after a digit. A number ends at
-// whatever byte cannot continue it, separator or not: that is what makes 1.#INF read as 1.
+// A number ends at whatever byte cannot continue it, separator or not: that is what makes 1.#INF
+// read as 1, and 0,5;0 as 0 and 5 with ";0" after it.
 #include "common/check/value_shape.h"
+
+#include <string>
+
+#include "common/recordio/free_reader.h"
 
 namespace convkit {
 namespace {
@@ -12,35 +15,36 @@ inline bool is_separator(char c) {
 }
 inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
+// How many numbers text holds when sep parts them and a comma is a decimal comma; 0 when a
+// piece is no number.
+int parted_numbers(std::string_view text, char sep) {
+  int n = 0;
+  for (size_t a = 0; a <= text.size();) {
+    size_t b = text.find(sep, a);
+    if (b == std::string_view::npos) b = text.size();
+    std::string piece(text.substr(a, b - a));
+    for (char& c : piece) {
+      if (c == ',') c = '.';
+    }
+    size_t first = piece.find_first_not_of(" \t");
+    size_t last = piece.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+      if (b < text.size()) return 0;  // an empty piece between two separators
+    } else {
+      std::string_view p = std::string_view(piece).substr(first, last - first + 1);
+      if (number_length(p) != p.size()) return 0;
+      ++n;
+    }
+    a = b + 1;
+  }
+  return n;
+}
+
 }  // namespace
 
-size_t number_length(std::string_view t) {
-  size_t i = 0, n = t.size();
-  if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
-  bool digit = false;
-  while (i < n && is_digit(t[i])) {
-    ++i;
-    digit = true;
-  }
-  if (i < n && t[i] == '.') {
-    ++i;
-    while (i < n && is_digit(t[i])) {
-      ++i;
-      digit = true;
-    }
-  }
-  if (!digit) return 0;
-  if (i < n &&
-      (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd' || t[i] == '+' || t[i] == '-')) {
-    size_t j = i;
-    if (t[j] != '+' && t[j] != '-') ++j;
-    if (j < n && (t[j] == '+' || t[j] == '-')) ++j;
-    if (j < n && is_digit(t[j])) {
-      while (j < n && is_digit(t[j])) ++j;
-      i = j;
-    }
-  }
-  return i;
+size_t number_length(std::string_view text) {
+  NumberText n = scan_number_text(text);
+  return n.outcome == NumberOutcome::number ? n.length : 0;
 }
 
 ValueShape value_shape(std::string_view t) {
@@ -60,8 +64,8 @@ ValueShape value_shape(std::string_view t) {
     }
     size_t start = i;
     ++s.items;
-    size_t len = number_length(t.substr(i));
-    if (len == 0) {
+    NumberText number = scan_number_text(t.substr(i));
+    if (number.outcome != NumberOutcome::number) {
       if (leading && s.text_column == 0) s.text_column = static_cast<int>(start + 1);
       leading = false;
       do {
@@ -69,18 +73,24 @@ ValueShape value_shape(std::string_view t) {
       } while (i < n && !is_separator(t[i]));
       continue;
     }
-    i += len;
+    const int values = number.repeat > 0 ? static_cast<int>(number.repeat) : 1;
+    i += number.length;
     if (i < n && !is_separator(t[i])) {
       // A number and then bytes that continue the item: only the number is read.
       if (s.junk_column == 0) {
         s.junk_column = static_cast<int>(i + 1);
         s.number_column = static_cast<int>(start + 1);
+        const char junk = t[i];
+        if (junk != '.' && junk != '#' && parted_numbers(t, junk) >= 2) {
+          s.separator = junk;
+          s.separated = parted_numbers(t, junk);
+        }
         while (i < n && !is_separator(t[i])) ++i;
         s.junk_end = static_cast<int>(i + 1);
       } else {
         while (i < n && !is_separator(t[i])) ++i;
       }
-      if (leading) ++s.numbers;
+      if (leading) s.numbers += values;
       leading = false;
       continue;
     }
@@ -91,7 +101,7 @@ ValueShape value_shape(std::string_view t) {
       }
       if (plain) s.comma_column = static_cast<int>(i + 1);
     }
-    if (leading) ++s.numbers;
+    if (leading) s.numbers += values;
   }
   s.blank = s.items == 0;
   return s;

@@ -25,16 +25,15 @@ void summarize_output(Report& report, const std::string& output_name, bool opene
   }
 }
 
-void summarize_result(Report& report, const ExportFacts& facts, bool completes, bool export_created,
-                      const std::string& export_name) {
-  if (facts.stop) {
-    std::string where = facts.stop_place.line > 0 ? " at " + facts.stop_place.file + ":" +
-                                                        std::to_string(facts.stop_place.line)
-                                                  : std::string();
+void summarize_result(Report& report, const Stop& stop, const Place& stop_place, bool completes,
+                      bool export_created, const std::string& export_name) {
+  if (stop) {
+    std::string where = stop_place.line > 0
+                            ? " at " + stop_place.file + ":" + std::to_string(stop_place.line)
+                            : std::string();
     report.summary(
         "result",
-        "the conversion fails" + where + " with \"" + facts.stop.first_line +
-            "\" (exit status 134)" +
+        "the conversion fails" + where + " with \"" + stop.first_line + "\" (exit status 134)" +
             (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
   } else if (!completes) {
     report.summary("result", "the conversion fails when it opens or writes the output");

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "common/check/control_lines.h"
-#include "common/check/export_check.h"
 #include "common/check/output_check.h"
+#include "common/check/probe.h"
 #include "common/check/report.h"
 
 namespace convkit {
@@ -25,7 +25,7 @@ void summarize_output(Report& report, const std::string& output_name, bool opene
 
 /// The "result" line: the failure the conversion stops with and where (and the empty export it
 /// leaves when export_created), a failure at the output, or its completion.
-void summarize_result(Report& report, const ExportFacts& facts, bool completes, bool export_created,
-                      const std::string& export_name);
+void summarize_result(Report& report, const Stop& stop, const Place& stop_place, bool completes,
+                      bool export_created, const std::string& export_name);
 
 }  // namespace convkit

@@ -1,5 +1,7 @@
-// The control file is read by the record layer with the conversion's statements, one by one,
-// the byte offset of each noted first, so that every value and every failure has its line.
+// The check of vantor and pressik as named steps over one state: the control file read by the
+// conversion's own statements (each statement's offset noted by their watch), the export read by
+// the conversion's own header search and point loop, the numbers judged against what the export
+// says of itself, the output forecast, and the summary.
 #include "common/check/zep_check.h"
 
 #include <algorithm>
@@ -7,23 +9,21 @@
 #include <string>
 
 #include "common/check/control_lines.h"
+#include "common/check/evidence.h"
 #include "common/check/export_check.h"
+#include "common/check/export_reads.h"
 #include "common/check/name_check.h"
 #include "common/check/opening.h"
 #include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
 #include "common/check/verdict.h"
-#include "common/convert/cut_name.h"
-#include "common/recordio/fixed_text.h"
-#include "common/recordio/free_reader.h"
+#include "common/convert/columns.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
 namespace {
 
-constexpr int kControl = 1;
-constexpr int kExport = 2;
 constexpr int kStatements = 8;
 
 const char* const kValueNames[kStatements] = {"the export's name",
@@ -35,293 +35,415 @@ const char* const kValueNames[kStatements] = {"the export's name",
                                               "amp, the AC amplitude",
                                               "nper, the number of AC periods"};
 
-struct Control {
-  char line[kLineLength];
-  char inname[kLineLength];
-  char outname[kLineLength];
-  int32_t inlen = 0, outlen = 0;
-  double vscan = 0, estart = 0, evertex = 0, eend = 0, amp = 0;
-  int32_t nper = 0;
-  off_t offsets[kStatements] = {-1, -1, -1, -1, -1, -1, -1, -1};
-  int done = 0;  // statements completed
-};
-
-// A name line as the conversion reads it: a null item leaves the blank line buffer, which cuts
-// to no name; a length below 1 is no name.
-int32_t read_name(Control& c, char* name) {
-  text_assign(c.line, kLineLength, "", 0);
-  read_free(kControl, {text_item(c.line, kLineLength)}, false);
-  int32_t length = take_name(c.line, name);
-  return length > 0 ? length : 0;
-}
-
-std::string in_words(double v) { return number_text(v); }
-
 // What gives each value in the argument form.
 const char* const kArgumentNames[kStatements] = {"EXPORT",    "OUTPUT", "--vscan", "--estart",
                                                  "--evertex", "--eend", "--amp",   "--nper"};
+
+enum Statement { kInName, kOutName, kVscan, kEstart, kEvertex, kEend, kAmp, kNper };
+
+// The state of one check, from the control file to the summary.
+struct ZepCheck {
+  ZepCheck(const ZepProgram& program, const Invocation& given)
+      : p(program), invocation(given), from_file(given.control_file), control(program.control) {}
+
+  const ZepProgram& p;
+  const Invocation& invocation;
+  const bool from_file;  // the names and values come from the control file, not the arguments
+  std::string control;
+  Report report;
+  ControlFile lines;
+  ZepRun run{};
+  off_t offsets[kStatements] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  int done = 0;                          // statements completed
+  std::string export_name, output_name;  // as opened
+  std::string read_name;                 // the export the check reads (the meant name, at times)
+  ExportOpen open;
+  ExportReads reads;
+  ExportLines seen;
+  bool export_read = false;
+  Stop stop;
+  Place stop_place;
+  bool stop_after_output = false;
+  OutputFate fate = OutputFate::fails;
+  bool completes = false;
+  bool unix2dos = false;
+
+  const ControlLine* line_of(int k) const {
+    return offsets[k] >= 0 ? lines.line_at(offsets[k]) : nullptr;
+  }
+  int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
+  // Where a value comes from: its control-file line, or its argument.
+  Place at(int k) const {
+    if (!from_file) return {kArgumentNames[k], 0, 0};
+    return {control, line_no(k), 0};
+  }
+  std::string given_by(int k) const {
+    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kArgumentNames[k]);
+  }
+  // delt and the count come before any failure of the conversion's own reads.
+  bool delt_known() const { return export_read && (!stop || stop_after_output); }
+};
+
+std::string opened(std::string_view name) {
+  return name_as_opened(name.data(), static_cast<int>(name.size()));
+}
+
+// The names and values the arguments give, as the conversion takes them.
+void take_arguments(ZepCheck& c) {
+  const Invocation& in = c.invocation;
+  c.run.inname = in.export_name;
+  c.run.outname = in.output_name;
+  const ZepValues& v = in.values;
+  c.run.vscan = v.vscan;
+  c.run.estart = v.estart;
+  c.run.evertex = v.evertex;
+  c.run.eend = v.eend;
+  c.run.amp = v.amp;
+  c.run.nper = v.nper;
+  c.done = kStatements;
+}
+
+// The conversion's own control statements, each one's offset noted before it reads; the
+// findings on the names and values read; false when the conversion stops in the control file.
+bool read_control(ZepCheck& c) {
+  c.lines = read_control_lines(c.control, 64, c.report);
+  const StatementWatch watch = [&c](int k) {
+    c.offsets[k] = unit_offset(kControlUnit);
+    c.done = k;
+  };
+  const Stop stop = attempt([&] {
+    open_control_file(c.control.c_str());
+    read_names(c.run, watch);
+    read_values(c.run, watch);
+    c.done = kStatements;
+  });
+  const std::string_view names[2] = {c.run.inname, c.run.outname};
+  for (int k = 0; k < 2 && k < c.done; ++k) {
+    const ControlLine* l = c.line_of(k);
+    if (l == nullptr) continue;
+    NameLine name{c.control, c.p.name, l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
+    check_name(c.report, name, names[k], NameRule::first_item);
+  }
+  for (int k = kVscan; k < c.done; ++k) {
+    const ControlLine* l = c.line_of(k);
+    if (l != nullptr) check_number_line(c.report, c.lines, *l, kValueNames[k]);
+  }
+  if (!stop) return true;
+
+  const ControlLine* l = c.line_of(c.done);
+  Place at{c.control, 0, 0};
+  std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
+  if (stop.first_line.find("end of file") != std::string::npos) {
+    at.line = c.lines.lines.empty() ? 0 : c.lines.lines.back().number;
+    text += ": the file ends before line " + std::to_string(c.done + 1) + ", " +
+            kValueNames[c.done] + "; a control file holds eight lines, each CR LF ended";
+  } else {
+    if (l != nullptr) at.line = l->number;
+    if (stop.first_line.rfind("invalid integer", 0) == 0) {
+      text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
+    } else {
+      text += ": " + std::string(kValueNames[c.done]) + " is due here and this is no number";
+    }
+  }
+  c.report.add(Severity::error, at, text);
+  c.report.summary("control file", c.control);
+  c.report.summary("result", "the conversion fails at " + c.control + " (" + stop.first_line +
+                                 "); no output file is written");
+  return false;
+}
+
+// With LF ends the export's name loses its last character. When that name is missing and the
+// one the line shows exists, the check says so and reads on with the name the user meant.
+bool read_on_with_meant_name(ZepCheck& c) {
+  const ControlLine* l = c.line_of(kInName);
+  if (l == nullptr || l->crlf || !l->ended) return false;
+  const std::string meant = name_as_opened(l->text.data(), static_cast<int>(l->text.size()));
+  if (!c.from_file) return false;
+  const std::string& cut = c.export_name;
+  if (cut.empty() || meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) {
+    return false;
+  }
+  const OpenForecast as_cut = forecast_open(cut), as_meant = forecast_open(meant);
+  if (!as_cut.creates || !as_meant.failure.empty() || as_meant.creates || as_meant.fifo) {
+    return false;
+  }
+  c.open.created = true;
+  c.stop.first_line = "list in: end of file";
+  c.stop_place = c.at(kInName);
+  c.report.add(Severity::error, c.at(kInName),
+               "there is no export " + shown(cut) + ": " + c.control +
+                   " has LF line ends, so the name loses its last character, and the conversion "
+                   "would create " +
+                   shown(cut) + " empty and stop with \"" + c.stop.first_line +
+                   "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
+                   shown(meant) + ", the name this line means");
+  c.read_name = meant;
+  return true;
+}
+
+// The export by the open's forecast, then the conversion's own reads, then the check's look at
+// its lines.
+void read_the_export(ZepCheck& c) {
+  c.export_name = opened(c.run.inname);
+  c.read_name = c.export_name;
+  if (!c.export_name.empty()) c.report.name_file(c.export_name);
+  if (!read_on_with_meant_name(c)) {
+    c.open = forecast_export(c.report, c.at(kInName), c.export_name, true);
+    c.stop = c.open.stop;
+    c.stop_place = {};
+    if (c.open.stop || c.open.fifo) return;
+  }
+  ExportReading reading;
+  reading.program = c.p.name;
+  reading.count_values = c.p.count_values > 0 ? c.p.count_values : c.run.columns.count;
+  reading.convert_values = c.run.columns.count;
+  reading.delt_from_count = true;
+  reading.line = c.run.line;
+  reading.search = [&c] { return c.p.search(c.run); };
+  if (c.p.search_again != nullptr) reading.search_again = [&c] { c.p.search_again(c.run); };
+  c.reads = read_export(reading, c.read_name.c_str(), static_cast<int>(c.read_name.size()));
+  const bool meant = c.read_name != c.export_name;
+  if (!meant) {
+    c.export_read = true;
+    c.stop = c.reads.stop;
+    c.stop_after_output = c.reads.stop_after_output;
+  }
+  c.run.npts = c.reads.npts;
+  c.run.delt = derive_delt(c.run, c.p.steps);
+  const EqualTimes equal =
+      !c.reads.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
+  c.seen = look_at_export(c.read_name, reading, c.reads, equal.first, c.report);
+  if (!meant) c.stop_place = c.seen.stop_place;
+  judge_time_resolution(c.report, {c.read_name, c.seen.point_line, 0}, equal, c.run.delt);
+}
+
+// Values that make the derived ones infinite or not a number.
+void judge_derived(ZepCheck& c) {
+  const ZepRun& r = c.run;
+  const std::string and_delt = c.delt_known() ? " and delt " + number_text(r.delt) : "";
+  if (r.erange == 0.0) {
+    c.report.add(
+        Severity::warning, c.at(kEstart),
+        "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
+            number_text(r.freq) + and_delt + ", and the ZEP file shows them so; check lines " +
+            std::to_string(c.line_no(kEstart)) + " to " + std::to_string(c.line_no(kEend)));
+  }
+  if (r.vscan == 0.0) {
+    c.report.add(Severity::warning, c.at(kVscan),
+                 "vscan is 0: freq is " + number_text(r.freq) + and_delt +
+                     ", and the ZEP file shows them so; give the scan rate in V/s");
+  }
+  if (!c.export_read || c.stop) return;
+  if (c.reads.npts == 0) {
+    c.report.add(Severity::warning, {c.export_name, c.seen.heading_line, 0},
+                 "no data line follows the column heading: the ZEP file gets its 41 header "
+                 "records only, and delt is " +
+                     number_text(r.delt));
+  } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.vscan != 0.0 &&
+             !std::isfinite(r.delt)) {
+    c.report.add(Severity::warning, {c.export_name, 0, 0},
+                 "the export gives " + std::to_string(r.npts) +
+                     (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
+                     (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
+                     " * vscan) is " + number_text(r.delt) +
+                     " and the times of the ZEP file are not numbers");
+  }
+}
+
+// The ZEP time axis against the export's own time column at the last converted point. vantor's
+// delt spreads the sweep over npts steps where the export has npts - 1, so about 1/npts apart
+// says nothing.
+void judge_time_axis(ZepCheck& c) {
+  const int t_at = c.run.columns.time;
+  const PointValues& v = c.reads.values;
+  const int32_t n = c.reads.converted;
+  const double theirs = v.last[t_at] - v.first[t_at];
+  const double ours = static_cast<double>(n - 1) * c.run.delt;
+  if (n < 2 || !(theirs > 0.0) || !std::isfinite(theirs) || !std::isfinite(ours)) return;
+  if (std::abs(ours / theirs - 1.0) <= 0.02 + 1.5 / n) return;
+  std::string text = "the ZEP time axis ends at " + number_text(ours) +
+                     " s, and the export's own time column at " + number_text(theirs) +
+                     " s after its first point";
+  const double f = factor_near_1000(ours, theirs);
+  if (f != 0.0 && f < 1.0) {
+    text += ": the scan rate is in V/s; " + number_text(c.run.vscan) + " looks like mV/s";
+  } else if (f != 0.0) {
+    text += ": vscan is 1000 times too small, or the potentials are in mV";
+  } else {
+    text += ": vscan, estart, evertex and eend do not fit this export";
+  }
+  c.report.add(Severity::error, c.at(kVscan), text);
+}
+
+// The export's first, extreme and last potentials against estart, evertex and eend.
+void judge_sweep(ZepCheck& c) {
+  const PointValues& v = c.reads.values;
+  const ZepRun& r = c.run;
+  const int e = r.columns.potential;
+  const double lo = std::min({r.estart, r.evertex, r.eend});
+  const double hi = std::max({r.estart, r.evertex, r.eend});
+  const double tolerance = std::abs(r.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
+  const double extreme =
+      std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
+  struct Pair {
+    int statement;
+    double theirs;
+    const char* what;
+  };
+  const bool whole = !c.reads.at_limit && c.reads.converted == c.reads.npts;
+  const Pair pairs[] = {
+      {kEstart, v.first[0], "first"}, {kEvertex, extreme, "extreme"}, {kEend, v.last[0], "last"}};
+  const double ours[] = {0, 0, 0, r.estart, r.evertex, r.eend};
+  for (const Pair& pair : pairs) {
+    if (pair.statement == kEend && !whole) continue;
+    const double mine = ours[pair.statement];
+    if (std::abs(pair.theirs - mine) <= tolerance) continue;
+    std::string text = "the export's " + std::string(pair.what) + " potential is " +
+                       number_text(pair.theirs) + " V, and " + kValueNames[pair.statement] +
+                       ", is " + number_text(mine) + " V";
+    const double f = factor_near_1000(mine, pair.theirs);
+    if (f > 1.0) {
+      text += ": the potentials are in V, not mV";
+    } else if (f != 0.0) {
+      text += ": the export's potentials look like mV, not V";
+    } else {
+      text += ": is the control file written for another export?";
+    }
+    c.report.add(Severity::error, c.at(pair.statement), text);
+    return;
+  }
+}
+
+// The numbers the ZEP file will hold, against what the export says of itself.
+void judge_numbers(ZepCheck& c) {
+  if (!c.export_read || (c.stop && !c.stop_after_output)) return;
+  const std::string roles = heading_roles(c.seen.heading_text);
+  const std::string reads = columns_text(c.run.columns);
+  if (c.seen.two_value_lines == 0) {
+    judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
+  }
+  const bool roles_right = roles.empty() || roles == reads;
+  const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
+  if (!c.reads.at_limit) {
+    judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
+                       c.reads.npts, true);
+  }
+  if (c.stop || c.reads.converted < 2 || c.seen.misaligned || !roles_right) return;
+  if (roles == reads && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
+    judge_time_axis(c);
+  }
+  judge_sweep(c);
+}
+
+// The output, opened after the export has been read to its end, and unix2dos after it.
+void forecast_output(ZepCheck& c) {
+  c.output_name = opened(c.run.outname);
+  const bool opened = !c.stop || c.stop_after_output;
+  if (c.output_name.empty()) {
+    if (!c.stop) c.stop.first_line = "open: null file name";
+  } else if (opened) {
+    std::string open_stop;
+    c.fate = check_output(c.report, c.at(kOutName), c.output_name, c.export_name, kExportUnit,
+                          open_stop);
+    if (!c.stop && !open_stop.empty()) {
+      c.stop.first_line = open_stop;
+      c.stop_after_output = true;
+      c.stop_place = c.at(kOutName);
+    }
+  }
+  c.unix2dos = tool_on_path("unix2dos");
+  c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
+  if (c.completes && !c.unix2dos) {
+    c.report.add(Severity::warning, c.at(kOutName),
+                 "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the "
+                 "ZEP file keeps LF line ends and the exit status is still 0; install the "
+                 "dos2unix package");
+  }
+}
+
+void summarize(ZepCheck& c) {
+  const ZepRun& r = c.run;
+  Report& report = c.report;
+  if (c.from_file) {
+    summarize_control(report, c.lines, r.inname, c.line_no(kInName), r.outname,
+                      c.line_no(kOutName));
+  } else {
+    report.summary("control file", "none: the names and values are arguments");
+    report.summary("export", shown(r.inname) + " (EXPORT)");
+    report.summary("output", shown(r.outname) + " (OUTPUT)");
+  }
+  if (c.invocation.columns_given) report.summary("columns", columns_text(r.columns));
+  const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
+  const double values[] = {0, 0, r.vscan, r.estart, r.evertex, r.eend, r.amp, 0};
+  const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
+  for (int k = kVscan; k < kNper; ++k) {
+    report.summary(labels[k], number_text(values[k]) + units[k] + " (" + c.given_by(k) + ")");
+  }
+  report.summary("nper", std::to_string(r.nper) + " (" + c.given_by(kNper) + ")");
+  report.summary("erange", number_text(r.erange) + " V");
+  report.summary("freq", number_text(r.freq) + " Hz");
+  if (c.delt_known()) report.summary("delt", number_text(r.delt) + " s");
+  if (c.export_read && c.reads.heading_found) {
+    report.summary(
+        "header lines",
+        std::to_string(c.seen.heading_line) +
+            (c.p.header_length ? " (\"Header length = " + std::to_string(c.reads.nhead) + "\")"
+                               : std::string()));
+    report.summary("heading", c.export_name + ":" + std::to_string(c.seen.heading_line) + ": " +
+                                  shown(c.seen.heading_text));
+  }
+  if (c.delt_known()) {
+    const int32_t n = c.reads.converted;
+    report.summary("points", std::to_string(r.npts) + " (\"Found " + std::to_string(r.npts) +
+                                 " data points\")" +
+                                 (n != r.npts ? ", " + std::to_string(n) + " written" : ""));
+    if (n > 0) {
+      const PointValues& v = c.reads.values;
+      const int e = r.columns.potential, i = r.columns.current;
+      report.summary("first point", "E " + number_text(v.first[e]) + " V, -I " +
+                                        number_text(-v.first[i]) + " A, t 0. s");
+      report.summary("last point", "E " + number_text(v.last[e]) + " V, -I " +
+                                       number_text(-v.last[i]) + " A, t " +
+                                       number_text(static_cast<double>(n - 1) * r.delt) + " s");
+    }
+  }
+  summarize_output(
+      report, c.output_name, !c.stop || c.stop_after_output, c.fate,
+      c.stop ? ", and left incomplete"
+             : ": 41 header records and " + std::to_string(c.reads.converted) + " data lines");
+  if (c.completes) {
+    report.summary("then", unix2dos_command(r) + (c.unix2dos ? "" : " (not found)"));
+  }
+  summarize_result(report, c.stop, c.stop_place, c.completes, c.open.created, c.export_name);
+}
 
 }  // namespace
 
 int check_zep_program(const ZepProgram& p, const Invocation& invocation) {
   start_check();
-  Report report;
-  const bool from_file = invocation.control_file;
-  std::string control(p.control);
-  if (from_file) report.name_file(control);
-  auto finish = [&] {
-    report.print(p.name);
-    return report.exit_status();
-  };
-
-  ControlFile lines;
-  Control c;
-  std::string inname, outname;  // as cut, or as given
-  if (!from_file) {
-    inname = invocation.export_name;
-    outname = invocation.output_name;
-    const ZepValues& v = invocation.values;
-    c.vscan = v.vscan;
-    c.estart = v.estart;
-    c.evertex = v.evertex;
-    c.eend = v.eend;
-    c.amp = v.amp;
-    c.nper = v.nper;
-    c.done = kStatements;
-  } else if (!control_file_readable(
-                 report, p.name, control, "list in: end of file",
-                 "eight lines: export, output, vscan, estart, evertex, eend, amp, "
-                 "nper")) {
-    return finish();
-  }
-
-  if (from_file) lines = read_control_lines(control, 64, report);
-  Stop stop;
-  if (from_file)
-    stop = attempt([&] {
-      open_unit(kControl, control.c_str(), static_cast<int>(control.size()));
-      rewind_unit(kControl);
-      c.offsets[0] = unit_offset(kControl);
-      c.inlen = read_name(c, c.inname);
-      c.done = 1;
-      c.offsets[1] = unit_offset(kControl);
-      c.outlen = read_name(c, c.outname);
-      c.done = 2;
-      double* reals[] = {&c.vscan, &c.estart, &c.evertex, &c.eend, &c.amp};
-      for (int k = 0; k < 5; ++k) {
-        c.offsets[2 + k] = unit_offset(kControl);
-        read_free(kControl, {real_item(*reals[k])}, false);
-        c.done = 3 + k;
-      }
-      c.offsets[7] = unit_offset(kControl);
-      read_free(kControl, {integer_item(c.nper)}, false);
-      c.done = 8;
-    });
-
-  auto line_of = [&](int k) -> const ControlLine* {
-    return c.offsets[k] >= 0 ? lines.line_at(c.offsets[k]) : nullptr;
-  };
-  if (from_file) {
-    inname.assign(c.inname, static_cast<size_t>(c.inlen));
-    outname.assign(c.outname, static_cast<size_t>(c.outlen));
-  }
-
-  // The names, as far as they were read.
-  for (int k = 0; k < 2 && k < c.done; ++k) {
-    const ControlLine* l = line_of(k);
-    if (l == nullptr) continue;
-    NameLine name{control, p.name, l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(report, name, k == 0 ? std::string_view(inname) : std::string_view(outname),
-               NameRule::first_item);
-  }
-  for (int k = 2; k < c.done; ++k) {
-    const ControlLine* l = line_of(k);
-    if (l != nullptr) check_number_line(report, lines, *l, kValueNames[k]);
-  }
-  if (stop) {
-    const ControlLine* l = line_of(c.done);
-    Place at{control, 0, 0};
-    std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
-    if (stop.first_line.find("end of file") != std::string::npos) {
-      at.line = lines.lines.empty() ? 0 : lines.lines.back().number;
-      text += ": the file ends before line " + std::to_string(c.done + 1) + ", " +
-              kValueNames[c.done] + "; a control file holds eight lines, each CR LF ended";
-    } else {
-      if (l != nullptr) at.line = l->number;
-      if (stop.first_line.rfind("invalid integer", 0) == 0) {
-        text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
-      } else {
-        text += ": " + std::string(kValueNames[c.done]) + " is due here and this is no number";
-      }
-    }
-    report.add(Severity::error, at, text);
-    report.summary("control file", control);
-    report.summary("result", "the conversion fails at " + control + " (" + stop.first_line +
-                                 "); no output file is written");
-    return finish();
-  }
-
-  double erange = std::abs(c.estart - c.evertex) + std::abs(c.eend - c.evertex);
-  double freq = (static_cast<double>(c.nper) * c.vscan) / erange;
-
-  // The export, with the control file still open on its unit as in the conversion.
-  auto line_no = [&](int k) { return line_of(k) != nullptr ? line_of(k)->number : 0; };
-  // Where a value comes from: its control-file line, or its argument.
-  auto place = [&](int k) -> Place {
-    if (!from_file) return {kArgumentNames[k], 0, 0};
-    return {control, line_no(k), 0};
-  };
-  Place export_place = place(0);
-  if (from_file && export_place.line == 0) export_place.line = 1;
-  std::string export_name = name_as_opened(inname.data(), static_cast<int>(inname.size()));
-  ExportFacts facts;
-  bool export_read = false;
-  bool export_created = false;
-  if (export_readable(report, export_place, export_name, facts.stop, export_created)) {
-    ExportReading reading;
-    reading.program = p.name;
-    reading.unit = kExport;
-    reading.count_values = p.count_values;
-    reading.convert_values = invocation.columns.count;
-    reading.two_value_reader = "colbrand";
-    facts =
-        check_export(export_name, inname.data(), static_cast<int>(inname.size()), reading, report);
-    export_read = true;
-  }
-  attempt([&] { close_unit(kControl); });
-
-  double steps = static_cast<double>(p.steps_between_points ? facts.npts - 1 : facts.npts);
-  double delt = erange / (steps * c.vscan);
-
-  // Values that make the derived ones infinite or not a number.
-  // The count, and with it delt and the console summary, comes before any failure of the
-  // conversion's own reads.
-  bool delt_known = export_read && (!facts.stop || facts.stop_after_output);
-  std::string and_delt = delt_known ? " and delt " + in_words(delt) : std::string();
-  if (erange == 0.0) {
-    report.add(
-        Severity::warning, place(3),
-        "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
-            in_words(freq) + and_delt + ", and the ZEP file shows them so; check " +
-            (from_file ? "lines " + std::to_string(line_no(3)) + " to " + std::to_string(line_no(5))
-                       : std::string("--estart, --evertex and --eend")));
-  }
-  if (c.vscan == 0.0) {
-    report.add(Severity::warning, place(2),
-               "vscan is 0: freq is " + in_words(freq) + and_delt +
-                   ", and the ZEP file shows them so; give the scan rate in V/s");
-  }
-  if (export_read && !facts.stop && facts.npts == 0) {
-    report.add(Severity::warning, {export_name, facts.heading_line, 0},
-               "no data line follows the column heading: the ZEP file gets its 41 header records "
-               "only, and delt is " +
-                   in_words(delt));
-  } else if (export_read && !facts.stop && std::isfinite(erange) && erange != 0.0 &&
-             c.vscan != 0.0 && !std::isfinite(delt)) {
-    report.add(Severity::warning, {export_name, 0, 0},
-               "the export gives " + std::to_string(facts.npts) +
-                   (facts.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
-                   (p.steps_between_points ? "(npts - 1)" : "npts") + " * vscan) is " +
-                   in_words(delt) + " and the times of the ZEP file are not numbers");
-  }
-
-  // The sweep against the data: an export that does not run from estart over evertex to eend
-  // belongs to another control file.
-  if (export_read && facts.converted > 1 && !facts.misaligned) {
-    double lo = std::min(c.estart, std::min(c.evertex, c.eend));
-    double hi = std::max(c.estart, std::max(c.evertex, c.eend));
-    double tolerance = std::abs(c.amp) * 1e-3 + 0.05 * (hi - lo) + 1e-6;
-    if (std::abs(facts.emin - lo) > tolerance || std::abs(facts.emax - hi) > tolerance) {
-      report.add(Severity::warning, {export_name, 0, 0},
-                 "the first column runs from " + in_words(facts.emin) + " to " +
-                     in_words(facts.emax) + " V, but " +
-                     (from_file ? control + " gives" : std::string("the arguments give")) +
-                     " a sweep from " + in_words(lo) + " to " + in_words(hi) +
-                     " V (estart, evertex, eend): is the control file written for another "
-                     "export?");
-    }
-  }
-
-  // The output, opened after the export has been read to its end.
-  Place output_place = place(1);
-  std::string output_name = name_as_opened(outname.data(), static_cast<int>(outname.size()));
-  OutputFate fate = OutputFate::fails;
-  bool output_opened = !facts.stop || facts.stop_after_output;
-  if (output_name.empty()) {
-    if (!facts.stop) facts.stop.first_line = "open: null file name";
-  } else if (output_opened || (export_read && !facts.stop)) {
-    std::string open_stop;
-    fate = check_output(report, output_place, output_name, export_name, kExport, open_stop);
-    if (!facts.stop && !open_stop.empty()) {
-      facts.stop.first_line = open_stop;
-      facts.stop_after_output = true;
-      facts.stop_place = output_place;
-    }
-  }
-  bool unix2dos = tool_on_path("unix2dos");
-  bool completes = !facts.stop && (fate == OutputFate::created || fate == OutputFate::replaced);
-  if (completes && !unix2dos) {
-    report.add(Severity::warning, place(1),
-               "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the "
-               "ZEP file keeps LF line ends and the exit status is still 0; install the "
-               "dos2unix package");
-  }
-
-  // The summary.
-  auto given_by = [&](int k) {
-    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kArgumentNames[k]);
-  };
-  if (from_file) {
-    summarize_control(report, lines, inname, line_no(0), outname, line_no(1));
+  ZepCheck c(p, invocation);
+  c.run.columns = invocation.columns;
+  bool read = true;
+  if (!c.from_file) {
+    take_arguments(c);
   } else {
-    report.summary("control file", "none: the names and values are arguments");
-    report.summary("export", shown(inname) + " (EXPORT)");
-    report.summary("output", shown(outname) + " (OUTPUT)");
+    c.report.name_file(c.control);
+    read = control_file_readable(c.report, p.name, c.control, "list in: end of file",
+                                 "eight lines: export, output, vscan, estart, evertex, eend, amp, "
+                                 "nper") &&
+           read_control(c);
   }
-  if (invocation.columns_given) report.summary("columns", columns_text(invocation.columns));
-  const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
-  double values[] = {0, 0, c.vscan, c.estart, c.evertex, c.eend, c.amp, 0};
-  const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
-  for (int k = 2; k < 7; ++k) {
-    report.summary(labels[k], in_words(values[k]) + units[k] + " (" + given_by(k) + ")");
+  if (read) {
+    derive_erange_freq(c.run);
+    read_the_export(c);
+    attempt([] { close_unit(kControlUnit); });
+    judge_derived(c);
+    judge_numbers(c);
+    forecast_output(c);
+    summarize(c);
   }
-  report.summary("nper", std::to_string(c.nper) + " (" + given_by(7) + ")");
-  report.summary("erange", in_words(erange) + " V");
-  report.summary("freq", in_words(freq) + " Hz");
-  if (delt_known) report.summary("delt", in_words(delt) + " s");
-  if (export_read && facts.heading_found) {
-    report.summary(
-        "header lines",
-        std::to_string(facts.heading_line) +
-            (p.header_length ? " (\"Header length = " + std::to_string(facts.nhead) + "\")"
-                             : std::string()));
-    report.summary("heading", export_name + ":" + std::to_string(facts.heading_line) + ": " +
-                                  shown(facts.heading_text));
-  }
-  if (delt_known) {
-    report.summary(
-        "points",
-        std::to_string(facts.npts) + " (\"Found " + std::to_string(facts.npts) + " data points\")" +
-            (facts.converted != facts.npts ? ", " + std::to_string(facts.converted) + " written"
-                                           : std::string()));
-    if (facts.converted > 0) {
-      report.summary("first point", "E " + in_words(facts.first[0]) + " V, -I " +
-                                        in_words(facts.first[1]) + " A, t 0. s");
-      report.summary("last point", "E " + in_words(facts.last[0]) + " V, -I " +
-                                       in_words(facts.last[1]) + " A, t " +
-                                       in_words(static_cast<double>(facts.converted - 1) * delt) +
-                                       " s");
-    }
-  }
-  summarize_output(
-      report, output_name, !facts.stop || facts.stop_after_output, fate,
-      facts.stop ? ", and left incomplete"
-                 : ": 41 header records and " + std::to_string(facts.converted) + " data lines");
-  if (completes) {
-    report.summary("then", "unix2dos " + output_name + (unix2dos ? "" : " (not found)"));
-  }
-  summarize_result(report, facts, completes, export_created, export_name);
-  return finish();
+  c.report.print(p.name);
+  return c.report.exit_status();
 }
 
 }  // namespace convkit

@@ -1,13 +1,13 @@
-// What the three converters share about their files: the unit numbers of the control file and
-// the export, the bound on the points of one run, and the end of an export's header block.
+// What the three converters share about their exports: the bound on the points of one run, and the
+// end of an export's header block.
 #pragma once
 
 #include <cstdint>
 
+#include "common/convert/unit_numbers.h"
+
 namespace convkit {
 
-inline constexpr int kControlUnit = 1;
-inline constexpr int kExportUnit = 2;
 inline constexpr int32_t kMaxPoints = 1000000;
 
 /// Whether a 72-character text read as a line's first item is the column heading: its first six

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
@@ -31,6 +32,19 @@ FileProbe probe_file(std::string_view name) {
     }
   }
   return probe;
+}
+
+int folder_refuses_move(std::string_view name) {
+  std::string path(name);
+  const size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return errno;
+  // In a folder with the sticky bit only the owner of the file or of the folder may move it.
+  struct stat in, of;
+  if (stat(folder.c_str(), &in) != 0 || lstat(path.c_str(), &of) != 0) return 0;
+  const uid_t me = geteuid();
+  if ((in.st_mode & S_ISVTX) != 0 && me != 0 && in.st_uid != me && of.st_uid != me) return EPERM;
+  return 0;
 }
 
 }  // namespace convkit

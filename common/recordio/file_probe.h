@@ -22,4 +22,8 @@ struct FileProbe {
 /// What name reaches, following links; a name that reaches nothing gives exists false.
 FileProbe probe_file(std::string_view name);
 
+/// Whether this process may take the file name away from the folder that holds it (as a move
+/// to another folder does) and put a new file there: 0, or the system's error.
+int folder_refuses_move(std::string_view name);
+
 }  // namespace convkit

@@ -135,4 +135,35 @@ NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) 
   return NumberTextOutcome::completed;
 }
 
+NumberText scan_number_text(std::string_view text) {
+  std::string bytes(text);
+  Unit u;
+  u.buf = bytes.data();
+  u.cap = u.len = bytes.size();
+  u.reading = true;
+  u.at_end = true;
+  ListRead r{u, true};
+  NumberOutcome outcome = NumberOutcome::invalid_number;
+  switch (try_scan_number(r, false)) {
+    case NumberScan::value:
+      outcome = NumberOutcome::number;
+      break;
+    case NumberScan::null_value:
+      outcome = NumberOutcome::null;
+      break;
+    case NumberScan::bad_count:
+      outcome = NumberOutcome::bad_repetition_count;
+      break;
+    case NumberScan::not_integer:
+      outcome = NumberOutcome::invalid_integer;
+      break;
+    case NumberScan::bad_exponent:
+      outcome = NumberOutcome::exponent_field;
+      break;
+    case NumberScan::invalid:
+      break;
+  }
+  return {outcome, u.pos, r.repeat, outcome == NumberOutcome::number ? r.number : 0.0};
+}
+
 }  // namespace convkit

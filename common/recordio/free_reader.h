@@ -53,4 +53,26 @@ enum class NumberTextOutcome {
 /// (real or integer) when the whole text is that number. Never ends the run.
 NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item);
 
+/// How the scan of a number item at the start of a text ended.
+enum class NumberOutcome {
+  number,                // a value
+  null,                  // no digit, and a comma, a slash (or after a count, a blank) follows
+  bad_repetition_count,  // a count of zero, with a sign, or of too many digits
+  invalid_integer,       // a point or an exponent in an integer item
+  exponent_field,        // no digit after the exponent's start, or an exponent too large
+  invalid_number,        // no digit, and no null either
+};
+
+/// A number item at the start of a text, as the free-form read scans it.
+struct NumberText {
+  NumberOutcome outcome;
+  size_t length;    // bytes the scan takes: the number ends before the next byte, whatever it is
+  uint64_t repeat;  // a repeat count r* before the value (it serves r items), else 0
+  double value;
+};
+
+/// Scans text's first number item by read_free's own scanner, without a unit and without ending
+/// the run; the check uses it to say what a line's values become.
+NumberText scan_number_text(std::string_view text);
+
 }  // namespace convkit

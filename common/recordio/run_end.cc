@@ -261,11 +261,6 @@ void fail_run_on_file(int n, std::string_view name, std::string_view context,
   fail_run(context, failure);
 }
 
-void fail_run_naming(std::string_view name, std::string_view context, const Failure& failure) {
-  begin_open(g_state.unit, name);
-  fail_run(context, failure);
-}
-
 void fail_out_of_memory() {
   fail_run(g_state.in_progress && g_state.writing ? "malloc failure" : "no space",
            Failure::text("out of free space"));

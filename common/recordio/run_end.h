@@ -71,11 +71,6 @@ std::string failure_report(std::string_view context, const Failure& failure,
 /// file refuses, a close).
 [[noreturn]] void fail_run_on_unit(int n, std::string_view context, const Failure& failure);
 
-/// fail_run with a report that names the file name for the current unit, when that unit is not
-/// connected: for a file the run meant to create or use outside a unit.
-[[noreturn]] void fail_run_naming(std::string_view name, std::string_view context,
-                                  const Failure& failure);
-
 /// fail_run with a report that names unit n and the file name, whether or not the unit is
 /// connected: for a failure that concerns a file the unit held (a file kept after a command).
 [[noreturn]] void fail_run_on_file(int n, std::string_view name, std::string_view context,

@@ -2,6 +2,11 @@
 // character the shell could read as syntax goes into the command single-quoted.
 #include "common/recordio/shell.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +26,43 @@ bool is_plain_word_char(char c) {
   return std::strchr("._+,:@%/=-", c) != nullptr && c != '\0';
 }
 
+namespace {
+
+CommandRunner g_runner = nullptr;
+
+// Runs line through /bin/sh and waits, as system does, except that this process keeps its own
+// reports of interrupt and quit while the command runs: a terminal sends them to the command
+// and to the run alike, and the run must not go on as if nothing had happened. The command gets
+// the default actions back (an ignored signal stays ignored). Returns the wait status, or -1
+// when no shell could be started.
+int spawn_and_wait(char* line) {
+  char sh[] = "sh";
+  char dash_c[] = "-c";
+  char* argv[] = {sh, dash_c, line, nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return status;
+}
+
+// A command ended by interrupt or quit was stopped by the user, whether or not the signal
+// reached this process too: the run takes it as its own, unless it ignores that signal.
+void note_interrupt_of(int status) {
+  if (status < 0 || !WIFSIGNALED(status) || g_pending_signal != 0) return;
+  const int sig = WTERMSIG(status);
+  if (sig != SIGINT && sig != SIGQUIT) return;
+  struct sigaction current;
+  if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+  g_pending_signal = sig;
+}
+
+}  // namespace
+
+void run_commands_through(CommandRunner runner) { g_runner = runner; }
+
 int run_shell(const char* command, size_t length, NotedSignal noted) {
   const void* zero = std::memchr(command, '\0', length);
   if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - command);
@@ -37,8 +79,9 @@ int run_shell(const char* command, size_t length, NotedSignal noted) {
   void (*pipe_action)(int) = std::signal(SIGPIPE, SIG_IGN);
   flush_unit(unit(kConsoleUnit));
   std::signal(SIGPIPE, pipe_action);
-  int status = std::system(line);
+  int status = g_runner != nullptr ? g_runner(line) : spawn_and_wait(line);
   std::free(line);
+  note_interrupt_of(status);
   if (noted == NotedSignal::report) poll_signals();
   return status;
 }

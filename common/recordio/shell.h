@@ -13,9 +13,17 @@ enum class NotedSignal {
 };
 
 /// Runs the first length characters of command (cut at a zero byte) through /bin/sh, after the
-/// console's lines so far, and waits; returns the wait status (0: the command succeeded). Exits
-/// with status 3 after "malloc(N) failure in run_shell" when the command's memory cannot be had.
+/// console's lines so far, and waits; returns the wait status (0: the command succeeded). An
+/// interrupt or quit that ended the command counts as noted by the run. Exits with status 3
+/// after "malloc(N) failure in run_shell" when the command's memory cannot be had.
 int run_shell(const char* command, size_t length, NotedSignal noted = NotedSignal::report);
+
+/// What runs a command line instead of the shell, for a test or fuzz target that watches the
+/// commands of a run: it gets the command and returns its wait status. nullptr: the shell.
+using CommandRunner = int (*)(const char* command);
+
+/// Sends the commands of run_shell to runner from now on.
+void run_commands_through(CommandRunner runner);
 
 /// Whether c may stand unquoted in a shell word: A-Z a-z 0-9 . _ + , : @ % / = -.
 bool is_plain_word_char(char c);

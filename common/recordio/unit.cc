@@ -29,7 +29,8 @@ using namespace detail;
 namespace {
 
 Unit g_units[kUnitCount];
-bool g_closing_all = false;  // inside close_all_units: failures are not reported
+bool g_closing_all = false;   // inside close_all_units: failures are not reported
+bool g_reading_only = false;  // a check: opens read, never write or create
 
 void ensure_buffer(Unit& u) {
   if (u.buf != nullptr) return;
@@ -177,6 +178,8 @@ void connect_stream(int n, int fd, Direction direction) {
 
 // The descriptor for a named file, tried "r+", "r", then created when missing; the connection
 // it makes, or the open's failure.
+constexpr const char* kCantBackspace = "can't backspace file";
+
 Connection open_file(const std::string& file) {
   Connection c{-1, true, file, true, true, false, Direction::neutral};
   struct stat st;
@@ -184,12 +187,12 @@ Connection open_file(const std::string& file) {
   if (c.fifo) {
     // A FIFO is read to the end its writer gives it only while no write end of it is ours. The
     // open does not wait for a writer (the first read does), and a write statement reopens it
-    // for writing, so that an output FIFO is written as before.
+    // for writing only, so that an output FIFO waits for its reader.
     c.may_write = false;
     c.fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (c.fd >= 0) fcntl(c.fd, F_SETFL, fcntl(c.fd, F_GETFL) & ~O_NONBLOCK);
   } else {
-    c.fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    c.fd = g_reading_only ? -1 : open(file.c_str(), O_RDWR | O_CLOEXEC);
     if (c.fd < 0) {
       c.may_write = false;
       c.fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -197,7 +200,7 @@ Connection open_file(const std::string& file) {
     // The third attempt only creates a missing file: an existing one that cannot be read (a
     // file that may only be written) is refused with the reading attempt's error, unchanged.
     // Nor does it truncate: a file that someone else made in the meantime is kept as it is.
-    if (c.fd < 0 && errno == ENOENT) {
+    if (c.fd < 0 && errno == ENOENT && !g_reading_only) {
       c.may_read = false;
       c.may_write = true;
       c.fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -224,10 +227,31 @@ void refuse_second_unit(int n, int fd) {
   }
 }
 
+// Opens a FIFO for writing only, as a shell redirection does: the open waits for a reader, so
+// no line goes into a pipe that nobody reads. The FIFO's read end is given up first, or the run
+// would be its own reader. A signal ends the wait with its report.
+bool reopen_fifo_for_writing(Unit& u) {
+  close(u.fd);
+  u.fd = -1;
+  int fd;
+  while ((fd = open(u.name.c_str(), O_WRONLY | O_CLOEXEC)) < 0 && errno == EINTR) poll_signals();
+  if (fd < 0) {
+    begin_open(u.number, u.name);  // the report names the file the unit held
+    return false;
+  }
+  u.fd = fd;
+  u.may_read = false;
+  u.may_write = true;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+  return true;
+}
+
 // Reopens a unit's file for reading and writing at its logical position, or for reading only
 // when allow_read_only; returns false when neither works.
 bool reopen(Unit& u, bool allow_read_only) {
   if (!u.named) return false;
+  if (u.fifo && !allow_read_only) return reopen_fifo_for_writing(u);
   off_t at = logical_position(u);
   int fd = open(u.name.c_str(), O_RDWR | O_CLOEXEC);
   bool can_write = fd >= 0;
@@ -281,6 +305,40 @@ void open_unit(int n, const char* name, int name_length) {
   begin_open(n, {});
 }
 
+OpenForecast forecast_open(std::string_view given) {
+  OpenForecast f;
+  const std::string file(without_trailing_blanks(given));
+  if (file.empty()) {
+    f.failure = "open: null file name";
+    return f;
+  }
+  // The attempts of open_file, asked of the file system as the running user: reading and
+  // writing, reading only, then the create of a missing file in its folder.
+  auto may = [](const std::string& path, int mode) {
+    return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+  };
+  struct stat st;
+  f.fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  if (f.fifo) f.rewind_failure = std::string("rewind: ") + kCantBackspace;
+  if ((!f.fifo && may(file, R_OK | W_OK)) || may(file, R_OK)) return f;
+  int error = errno;
+  if (error == ENOENT && !f.fifo) {
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    if (may(folder, W_OK | X_OK)) {
+      f.creates = true;
+      return f;
+    }
+    error = errno;
+  }
+  f.failure = "open: " + std::string(std::strerror(error));
+  return f;
+}
+
+void open_units_for_reading_only() { g_reading_only = true; }
+
+bool units_open_for_reading_only() { return g_reading_only; }
+
 std::string_view opened_name(std::string_view name) {
   name = without_trailing_blanks(name);
   return name.substr(0, name.find('\0'));
@@ -307,7 +365,7 @@ void rewind_unit(int n) {
   // A unit that has not moved since it was connected stands at its start already; a pipe
   // cannot be repositioned, but need not be.
   if (u.moved || u.reading) {
-    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text("can't backspace file"));
+    if (lseek(u.fd, 0, SEEK_SET) < 0) fail_run("rewind", Failure::text(kCantBackspace));
   }
   u.pos = u.len = u.committed = 0;
   u.reading = false;
@@ -320,6 +378,16 @@ void empty_unit(int n) {
   // A file the unit may not write is left for the first write statement to refuse.
   if (u.fd < 0 || !u.named || !u.regular || u.moved || !u.may_write) return;
   if (ftruncate(u.fd, 0) != 0) fail_run("endfile", Failure::text("truncation failed in endfile"));
+}
+
+void require_unit_file_in_place(int n) {
+  const Unit& u = g_units[n];
+  if (u.fd < 0 || !u.named || !u.regular) return;
+  struct stat st;
+  if (stat(u.name.c_str(), &st) != 0) fail_run_on_unit(n, "close", Failure::system(errno));
+  if (st.st_dev != u.dev || st.st_ino != u.ino) {
+    fail_run_on_unit(n, "close", Failure::text("another file has taken the file's name"));
+  }
 }
 
 void close_unit(int n) {

@@ -20,10 +20,31 @@ inline constexpr size_t kUnitBufferSize = 64 * 1024;
 void connect_standard_units();
 
 /// Connects unit n to the file named by the first name_length characters of name, trying
-/// "r+", "r", then creating it when it is missing (a FIFO is opened for reading only). A unit
-/// already connected to exactly that name is left alone. Ends the run with "open" on an empty
-/// name, on a file already connected to another unit, or when no mode opens the file.
+/// "r+", "r", then creating it when it is missing (a FIFO for reading only; its first write
+/// statement reopens it for writing only and waits for its reader). A unit already connected to
+/// exactly that name is left alone. Ends the run with "open" on an empty name, on a file already
+/// connected to another unit, or when no mode opens the file.
 void open_unit(int n, const char* name, int name_length);
+
+/// What open_unit would do with a name, found without opening, creating or waiting for
+/// anything.
+struct OpenForecast {
+  std::string failure;   // the first line of the report the open ends with; empty: it opens
+  bool creates = false;  // a missing file: created empty, so that its first read meets the end
+  bool fifo = false;     // a FIFO: opened for reading; its bytes are its writer's, read once
+  std::string rewind_failure;  // what a rewind after a read ends with; empty: it goes back
+};
+
+/// Forecasts open_unit(n, name, length) for the first length characters of name by the open's
+/// own rules: the name as opened, the three attempts, the create of a missing file.
+OpenForecast forecast_open(std::string_view name);
+
+/// From now on every open_unit reads only, for a check: an existing file is opened for reading,
+/// a missing one is not created (the open fails with the system's text), no claim is taken.
+void open_units_for_reading_only();
+
+/// Whether open_units_for_reading_only is in force.
+bool units_open_for_reading_only();
 
 /// The name an open of name reaches: trailing blanks removed, then ended at a zero byte (the
 /// system reads a file name up to its first zero byte).
@@ -45,6 +66,10 @@ void rewind_unit(int n);
 /// left as it is, for the first write to refuse. Ends the run with "endfile" when
 /// the file system refuses.
 void empty_unit(int n);
+
+/// Ends the run with "close" naming unit n when its regular file is no longer reached by its
+/// name (removed, its folder removed, or another file put in its place). Others pass.
+void require_unit_file_in_place(int n);
 
 /// Disconnects unit n and keeps its file, cut after the last byte written. Ends the run with
 /// "write" or "close" when the file system refuses the last bytes or the close.

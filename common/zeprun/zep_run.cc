@@ -1,11 +1,12 @@
 #include "common/zeprun/zep_run.h"
 
 #include <cmath>
-#include <span>
 #include <string>
 
 #include "common/convert/cut_name.h"
+#include "common/convert/point_loop.h"
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/fixed_text.h"
 #include "common/recordio/free_reader.h"
 #include "common/recordio/list_writer.h"
@@ -26,26 +27,13 @@ std::string_view read_name(ZepRun& run, char* name) {
   return std::string_view(name, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
+}  // namespace
+
 void echo_names(const ZepRun& run) {
   write_list({text_out("Converting X to Y:")});
   write_list({text_out(run.inname.data(), static_cast<int>(run.inname.size()))});
   write_list({text_out(run.outname.data(), static_cast<int>(run.outname.size()))});
 }
-
-// The point reads of both passes: count values of a data line, in order.
-struct PointRecord {
-  double values[kMaxColumns] = {};
-  ReadItem items[kMaxColumns];
-  explicit PointRecord(int count) : count_(static_cast<size_t>(count)) {
-    for (int k = 0; k < kMaxColumns; ++k) items[k] = real_item(values[k]);
-  }
-  std::span<const ReadItem> record() const { return {items, count_}; }
-
- private:
-  size_t count_;
-};
-
-}  // namespace
 
 void write_banner(std::string_view title, std::string_view date) {
   write_list({});
@@ -55,17 +43,33 @@ void write_banner(std::string_view title, std::string_view date) {
 }
 
 void read_control_file(ZepRun& run, const char* control_name) {
+  open_control_file(control_name);
+  read_names(run);
+  echo_names(run);
+  read_values(run);
+}
+
+void open_control_file(const char* control_name) {
   open_unit(kControlUnit, control_name,
             static_cast<int>(std::char_traits<char>::length(control_name)));
+  claim_unit_for_run(kControlUnit);
   rewind_unit(kControlUnit);
+}
+
+void read_names(ZepRun& run, const StatementWatch& watch) {
+  if (watch) watch(0);
   run.inname = read_name(run, run.incut);
+  if (watch) watch(1);
   run.outname = read_name(run, run.outcut);
-  echo_names(run);
-  read_free(kControlUnit, {real_item(run.vscan)}, false);
-  read_free(kControlUnit, {real_item(run.estart)}, false);
-  read_free(kControlUnit, {real_item(run.evertex)}, false);
-  read_free(kControlUnit, {real_item(run.eend)}, false);
-  read_free(kControlUnit, {real_item(run.amp)}, false);
+}
+
+void read_values(ZepRun& run, const StatementWatch& watch) {
+  double* const reals[] = {&run.vscan, &run.estart, &run.evertex, &run.eend, &run.amp};
+  for (int k = 0; k < 5; ++k) {
+    if (watch) watch(2 + k);
+    read_free(kControlUnit, {real_item(*reals[k])}, false);
+  }
+  if (watch) watch(7);
   read_free(kControlUnit, {integer_item(run.nper)}, false);
 }
 
@@ -87,23 +91,24 @@ void derive_erange_freq(ZepRun& run) {
   run.freq = (static_cast<double>(run.nper) * run.vscan) / run.erange;
 }
 
+double derive_delt(const ZepRun& run, TimeSteps steps) {
+  const int32_t intervals = steps == TimeSteps::per_point ? run.npts : run.npts - 1;
+  return run.erange / (static_cast<double>(intervals) * run.vscan);
+}
+
 void open_export(const ZepRun& run) {
   open_unit(kExportUnit, run.inname.data(), static_cast<int>(run.inname.size()));
   rewind_unit(kExportUnit);
 }
 
 int32_t count_points(int count) {
-  PointRecord point(count < kMaxColumns ? count : kMaxColumns);
-  const std::span<const ReadItem> record = point.record();
-  int32_t i = 1;
-  for (; i <= kMaxPoints; ++i) {
-    if (read_free(kExportUnit, record, true) == ReadOutcome::end_of_file) break;
-  }
-  return i - 1;
+  PointRecord point(count);
+  return read_points(point, kMaxPoints, [](int32_t, const double*) {});
 }
 
 void open_zep_output(const ZepRun& run) {
   open_unit(kZepUnit, run.outname.data(), static_cast<int>(run.outname.size()));
+  claim_unit_for_run(kZepUnit);
   rewind_unit(kZepUnit);
   // The export has been read through once already, so nothing the run needs is lost. Emptied
   // now, an older file leaves no tail behind the new lines even when the run is killed before
@@ -114,22 +119,24 @@ void open_zep_output(const ZepRun& run) {
 void write_zep_file(const ZepRun& run) {
   write_zep_header(kZepUnit, {run.estart, run.evertex, run.eend, run.vscan, run.amp, run.freq});
   PointRecord point(run.columns.count);
-  const std::span<const ReadItem> record = point.record();
-  const double& e = point.values[run.columns.potential];
-  const double& current = point.values[run.columns.current];
-  for (int32_t i = 1; i <= run.npts; ++i) {
-    if (read_free(kExportUnit, record, true) == ReadOutcome::end_of_file) break;
-    write_zep_point(kZepUnit, e, -current, static_cast<double>(i - 1) * run.delt);
-  }
+  const int e = run.columns.potential, current = run.columns.current;
+  read_points(point, run.npts, [&](int32_t i, const double* v) {
+    write_zep_point(kZepUnit, v[e], -v[current], static_cast<double>(i - 1) * run.delt);
+  });
 }
 
 void finish_run(const ZepRun& run) {
   close_unit(kExportUnit);
+  require_unit_file_in_place(kZepUnit);
   close_unit(kZepUnit);
   write_list({});
   write_list({text_out("Converting output file from unix to dos")});
-  std::string command = "unix2dos " + shell_word(opened_name(run.outname));
+  const std::string command = unix2dos_command(run);
   run_shell(command.data(), command.size());
+}
+
+std::string unix2dos_command(const ZepRun& run) {
+  return "unix2dos " + shell_word(opened_name(run.outname));
 }
 
 }  // namespace convkit

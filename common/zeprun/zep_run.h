@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "common/cli/invocation.h"
@@ -13,8 +15,6 @@
 #include "common/recordio/fixed_text.h"
 
 namespace convkit {
-
-inline constexpr int kZepUnit = 25;
 
 /// The state of one run, held from the banner to the stop.
 struct ZepRun {
@@ -39,9 +39,25 @@ struct ZepRun {
 /// Console: an empty line, title, date, an empty line.
 void write_banner(std::string_view title, std::string_view date);
 
-/// Opens and rewinds the control file on unit 1, reads the two names (cut and echoed on the
+/// Opens, claims and rewinds the control file on unit 1, reads the two names (cut and echoed on the
 /// console) and the six values. Ends the run on a missing line or a value that is no number.
 void read_control_file(ZepRun& run, const char* control_name);
+
+/// Called before each statement of the control file with its number (0 to 7): --check notes
+/// there where each one reads.
+using StatementWatch = std::function<void(int statement)>;
+
+/// Opens the control file on unit 1 and rewinds it.
+void open_control_file(const char* control_name);
+
+/// Reads the two name lines and cuts them (statements 0 and 1).
+void read_names(ZepRun& run, const StatementWatch& watch = {});
+
+/// Console: "Converting X to Y:" and the two names.
+void echo_names(const ZepRun& run);
+
+/// Reads vscan, estart, evertex, eend, amp and nper (statements 2 to 7).
+void read_values(ZepRun& run, const StatementWatch& watch = {});
 
 /// The names and values the arguments give, as read_control_file would take them from a
 /// control file: the names echoed on the console, the values and the columns stored.
@@ -49,6 +65,15 @@ void take_arguments(ZepRun& run, const Invocation& invocation);
 
 /// erange, then freq, from the control values alone.
 void derive_erange_freq(ZepRun& run);
+
+/// How a program spreads the sweep's duration over its points.
+enum class TimeSteps {
+  per_point,       // vantor: delt = erange / (npts * vscan)
+  between_points,  // pressik: delt = erange / ((npts - 1) * vscan)
+};
+
+/// delt from erange, vscan and npts.
+double derive_delt(const ZepRun& run, TimeSteps steps);
 
 /// Opens the export on unit 2 and rewinds it.
 void open_export(const ZepRun& run);
@@ -58,8 +83,9 @@ void open_export(const ZepRun& run);
 /// end of the file.
 int32_t count_points(int count);
 
-/// Opens the ZEP file on unit 25, rewinds it and empties it. Ends the run with "open" when the
-/// file cannot be opened (the export's own file included), "endfile" when it cannot be emptied.
+/// Opens the ZEP file on unit 25, claims it for the run, rewinds it and empties it. Ends the run
+/// with "open" when the file cannot be opened (the export's own file included) or another run
+/// holds it, "endfile" when it cannot be emptied.
 void open_zep_output(const ZepRun& run);
 
 /// Writes the ZEP header block, then one data line for each of at most npts records on unit 2,
@@ -67,6 +93,10 @@ void open_zep_output(const ZepRun& run);
 void write_zep_file(const ZepRun& run);
 
 /// Closes units 2 and 25, announces the line-end conversion and runs unix2dos on the output.
+/// Ends the run with "close" when the output is no longer there under its name.
 void finish_run(const ZepRun& run);
+
+/// The command finish_run gives the shell: "unix2dos" and the output's name as one shell word.
+std::string unix2dos_command(const ZepRun& run);
 
 }  // namespace convkit

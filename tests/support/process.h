@@ -76,7 +76,8 @@ struct RunOptions {
   std::string streams_dir;        // where "stdout" and "stderr" are caught
   std::string tool_dir;           // put first in PATH
   double timeout_seconds = 10.0;
-  int signal = 0;                    // sent once, as soon as ready(pid) holds
+  int signal = 0;                    // sent once (0: none), as soon as ready(pid) holds
+  bool to_group = false;             // ... to the whole process group, as a terminal sends it
   std::function<bool(pid_t)> ready;  // polled with the child's id while it runs
   std::vector<int> ignored;          // signals ignored when the program starts
   bool console_reader_gone = false;  // standard output is a pipe whose reader has closed it
@@ -195,8 +196,8 @@ inline RunResult run_program(const RunOptions& options) {
     if (done == pid) break;
     if (done < 0 && errno != EINTR) throw std::runtime_error("wait4 failed");
     Clock::time_point now = Clock::now();
-    if (options.signal != 0 && !result.signal_sent && options.ready && options.ready(pid)) {
-      kill(pid, options.signal);
+    if (!result.signal_sent && options.ready && options.ready(pid)) {
+      kill(options.to_group ? -pid : pid, options.signal);
       signalled_at = Clock::now();
       result.signal_sent = true;
     }
