@@ -90,9 +90,9 @@ TraceHeader header_of(const py::dict& d) {
   if (d.contains("line_end") && py::str(d["line_end"]).cast<std::string>() == "lf") {
     h.line_end = LineEnd::lf;
   }
-  static const char* const typed[] = {"layout",  "line_end", "start_mv",  "end_mv",
-                                      "max_mv",  "min_mv",   "rate_mv_s", "freq_hz",
-                                      "amp_mv",  "phase_deg", "n_ac",     "raw"};
+  static const char* const typed[] = {"layout", "line_end",  "start_mv",  "end_mv",
+                                      "max_mv", "min_mv",    "rate_mv_s", "freq_hz",
+                                      "amp_mv", "phase_deg", "n_ac",      "raw"};
   for (const auto& [key, value] : d) {
     const std::string k = py::str(key).cast<std::string>();
     bool is_typed = false;
