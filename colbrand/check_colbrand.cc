@@ -326,7 +326,8 @@ void summarize(ColbrandCheck& c) {
                    ": it holds the point lines written before the failure (an existing file "
                    "keeps its bytes when none was)"
              : (c.header ? ": the bytes of " + c.header_file + ", then " : ": no header, only ") +
-                   std::to_string(n) + " point lines");
+                   (c.open.fifo ? "the point lines of what the FIFO's writer gives"
+                                : std::to_string(n) + " point lines"));
   if (c.completes) {
     const HeaderCommands commands =
         header_commands(shell_word(c.output_name), "colbrand.XXXXXX", c.header_file);

@@ -281,9 +281,13 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                      " becomes two numbers; export with a decimal point");
     }
   }
-  if (scan.error() != 0) {
+  const std::string scan_error = scan.error() != 0 ? std::strerror(scan.error()) : "";
+  const std::string& met = reads.stop.first_line;
+  if (!scan_error.empty() &&
+      (met.size() < scan_error.size() ||
+       met.compare(met.size() - scan_error.size(), std::string::npos, scan_error) != 0)) {
     report.add(Severity::error, {name, f.lines + 1, 0},
-               "cannot be read by the check: " + std::string(std::strerror(scan.error())));
+               "cannot be read by the check: " + scan_error);
   }
 
   // The file as a whole.
@@ -413,6 +417,13 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
             "value; delete the empty line at the end of the file";
       } else if (!locate.why.empty()) {
         text += ": " + locate.why;
+      }
+      if (reads.again_offset >= 0 && reads.again_offset < reads.data_offset) {
+        text +=
+            "; the second pass's header search ends before the column heading: a line "
+            "whose first item is null (it begins with a comma or a slash) leaves the text "
+            "read before it, the heading of the first pass, so the heading is read as data; "
+            "begin that line with a word";
       }
       if (d.text_after > 0 && locate.line >= d.text_after) {
         text +=

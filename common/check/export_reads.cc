@@ -76,6 +76,7 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     rewind_unit(kExportUnit);
     std::memcpy(again_line, reading.line, kLineLength);
     reading.search_again();
+    r.again_offset = unit_offset(kExportUnit);
     failing = 1;
     bool ignored = false;
     r.converted =
@@ -86,6 +87,7 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     failing = 0;
   });
   if (r.stop && (second || reading.output_opened_first)) r.stop_after_output = true;
+  r.second_pass = r.stop && second;
   attempt([&] { close_unit(kExportUnit); });
   if (!r.stop || r.header_stop || failing == 0) return r;
 

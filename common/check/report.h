@@ -33,8 +33,6 @@ class Report {
   void print(std::string_view program) const;
   /// 0 without warnings or errors, 1 with warnings only, 2 with an error or a failing result.
   int exit_status() const;
-  /// Whether an error has been found.
-  bool failed() const { return errors_ > 0; }
 
  private:
   struct Finding {

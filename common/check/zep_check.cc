@@ -270,7 +270,8 @@ void judge_time_axis(ZepCheck& c) {
                      " s after its first point";
   const double f = factor_near_1000(ours, theirs);
   if (f != 0.0 && f < 1.0) {
-    text += ": the scan rate is in V/s; " + number_text(c.run.vscan) + " looks like mV/s";
+    text += ": the scan rate is in V/s, and " + number_text(c.run.vscan) +
+            " looks like mV/s; write " + number_text(c.run.vscan / 1000.0);
   } else if (f != 0.0) {
     text += ": vscan is 1000 times too small, or the potentials are in mV";
   } else {
@@ -328,11 +329,12 @@ void judge_numbers(ZepCheck& c) {
   }
   const bool roles_right = roles.empty() || roles == reads;
   const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
+  if (c.seen.misaligned) return;
   if (!c.reads.at_limit) {
     judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
                        c.reads.npts, true);
   }
-  if (c.stop || c.reads.converted < 2 || c.seen.misaligned || !roles_right) return;
+  if (c.stop || c.reads.converted < 2 || !roles_right) return;
   if (roles == reads && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
     judge_time_axis(c);
   }

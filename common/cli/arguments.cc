@@ -19,27 +19,36 @@
 namespace convkit {
 namespace {
 
-enum class Kind { flag, real, integer, name, columns };
+enum class Kind { flag, number, name, columns };
 
 struct Option {
   std::string_view name;
   Kind kind;
-  bool zep;               // vantor and pressik take it
-  bool colbrand;          // colbrand takes it
-  std::string_view what;  // for messages: the value's meaning and unit
+  bool zep;                                   // vantor and pressik take it
+  bool colbrand;                              // colbrand takes it
+  std::string_view what;                      // for messages: the value's meaning and unit
+  std::string_view such;                      // for messages: a value of the right form
+  ReadItem (*target)(Invocation&) = nullptr;  // a number's item: where its value goes
 };
 
 constexpr Option kOptions[] = {
-    {"--check", Kind::flag, true, true, ""},
-    {"--columns", Kind::columns, true, false, ""},
-    {"--vscan", Kind::real, true, false, "the scan rate in V/s"},
-    {"--estart", Kind::real, true, false, "the start potential in V"},
-    {"--evertex", Kind::real, true, false, "the vertex potential in V"},
-    {"--eend", Kind::real, true, false, "the end potential in V"},
-    {"--amp", Kind::real, true, false, "the AC amplitude in mV"},
-    {"--nper", Kind::integer, true, false, "the number of AC periods"},
-    {"--delt", Kind::real, false, true, "the time step in s"},
-    {"--header", Kind::name, false, true, "the header file"},
+    {"--check", Kind::flag, true, true, "", ""},
+    {"--columns", Kind::columns, true, false, "", ""},
+    {"--vscan", Kind::number, true, false, "the scan rate in V/s", "0.1",
+     [](Invocation& i) { return real_item(i.values.vscan); }},
+    {"--estart", Kind::number, true, false, "the start potential in V", "-0.2",
+     [](Invocation& i) { return real_item(i.values.estart); }},
+    {"--evertex", Kind::number, true, false, "the vertex potential in V", "0.6",
+     [](Invocation& i) { return real_item(i.values.evertex); }},
+    {"--eend", Kind::number, true, false, "the end potential in V", "-0.2",
+     [](Invocation& i) { return real_item(i.values.eend); }},
+    {"--amp", Kind::number, true, false, "the AC amplitude in mV", "10.0",
+     [](Invocation& i) { return real_item(i.values.amp); }},
+    {"--nper", Kind::number, true, false, "the number of AC periods", "50",
+     [](Invocation& i) { return integer_item(i.values.nper); }},
+    {"--delt", Kind::number, false, true, "the time step in s", "0.008",
+     [](Invocation& i) { return real_item(i.delt); }},
+    {"--header", Kind::name, false, true, "the header file", ""},
 };
 constexpr int kOptionCount = static_cast<int>(sizeof kOptions / sizeof kOptions[0]);
 
@@ -91,28 +100,19 @@ class Parser {
         check_name(std::string(option.name), value);
         invocation_.header_file = value;
         break;
-      case Kind::real:
-      case Kind::integer:
+      case Kind::number:
         take_number(option, value, quoted);
         break;
     }
   }
 
   void take_number(const Option& option, std::string_view value, const std::string& quoted) {
-    ZepValues& v = invocation_.values;
-    double* real = option.name == "--vscan"     ? &v.vscan
-                   : option.name == "--estart"  ? &v.estart
-                   : option.name == "--evertex" ? &v.evertex
-                   : option.name == "--eend"    ? &v.eend
-                   : option.name == "--amp"     ? &v.amp
-                                                : &invocation_.delt;
-    ReadItem item = option.kind == Kind::integer ? integer_item(v.nper) : real_item(*real);
-    switch (read_free_number(value, item)) {
+    switch (read_free_number(value, option.target(invocation_))) {
       case NumberTextOutcome::completed:
         return;
       case NumberTextOutcome::not_whole:
         refuse(quoted + " is not a whole number: give " + std::string(option.what) +
-               " without a point or an exponent, such as 50");
+               " without a point or an exponent, such as " + std::string(option.such));
       case NumberTextOutcome::trailing:
         if (value.find(',') != std::string_view::npos) {
           refuse(quoted + " is not a number: write a point, not a comma, before the decimals");
@@ -121,7 +121,7 @@ class Parser {
                " alone, without a unit or other text");
       case NumberTextOutcome::not_a_number:
         refuse(quoted + " is not a number: give " + std::string(option.what) + ", such as " +
-               (option.kind == Kind::integer ? "50" : "0.1"));
+               std::string(option.such));
     }
   }
 
@@ -204,7 +204,7 @@ class Parser {
     for (int k = 0; k < kOptionCount; ++k) {
       Kind kind = kOptions[k].kind;
       bool mine = program_.options == Options::zep ? kOptions[k].zep : kOptions[k].colbrand;
-      if (mine && !given_[k] && (kind == Kind::real || kind == Kind::integer)) {
+      if (mine && !given_[k] && kind == Kind::number) {
         missing += (missing.empty() ? "" : ", ") + std::string(kOptions[k].name);
       }
     }

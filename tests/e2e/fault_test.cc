@@ -20,6 +20,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -1823,20 +1824,96 @@ class Tally {
 std::vector<std::string> folder(const std::string& dir) {
   std::vector<std::string> files;
   for (const std::string& name : list_dir(dir)) {
-    files.push_back(name + '\n' + read_file(dir + "/" + name));
+    // A FIFO is not read: its writer's bytes are the conversion's.
+    struct stat st;
+    const std::string path = dir + "/" + name;
+    const bool regular = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    files.push_back(name + '\n' + (regular ? read_file(path) : std::string("(not a file)")));
   }
   return files;
 }
 
+// A name as the check's summary shows it.
+std::string shown_name(std::string_view name) {
+  std::string s = "'";
+  for (char ch : name) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c >= 32 && c < 127 && c != '\\') {
+      s += ch;
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      s += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+    }
+  }
+  return s + "'";
+}
+
+// The files a conversion leaves that were not there before: names, as the check shows them.
+std::vector<std::string> new_files(const std::vector<std::string>& before,
+                                   const std::vector<std::string>& after) {
+  std::vector<std::string> made;
+  for (const std::string& name : after) {
+    if (std::find(before.begin(), before.end(), name) == before.end()) {
+      made.push_back(shown_name(name));
+    }
+  }
+  return made;
+}
+
+// What the check's summary foretells: the files made (the output created, an empty export left
+// behind) and the points counted.
+std::vector<std::string> foretold_files(const std::string& out) {
+  std::vector<std::string> made;
+  const std::string created = "\n  output file    ";
+  size_t at = out.find(created);
+  if (at != std::string::npos) {
+    size_t name_end = out.find("' is created", at);
+    if (name_end != std::string::npos && out.find('\n', at + 1) > name_end) {
+      made.push_back(out.substr(at + created.size(), name_end + 1 - at - created.size()));
+    }
+  }
+  const std::string left = "; an empty ";
+  at = out.find(left);
+  if (at != std::string::npos) {
+    size_t end = out.find("' is left behind", at);
+    if (end != std::string::npos)
+      made.push_back(out.substr(at + left.size(), end + 1 - at - left.size()));
+  }
+  std::sort(made.begin(), made.end());
+  return made;
+}
+
+std::string foretold_points(const std::string& out) {
+  const std::string label = "\n  points         ";
+  size_t at = out.find(label);
+  if (at == std::string::npos) return "";
+  at += label.size();
+  return out.substr(at, out.find(' ', at) - at);
+}
+
+std::string found_points(const std::string& console) {
+  for (const char* label : {" Found ", " Found  "}) {
+    size_t at = console.find(label);
+    if (at == std::string::npos) continue;
+    at = console.find_first_not_of(' ', at + 6);
+    return console.substr(at, console.find(' ', at) - at);
+  }
+  return "";
+}
+
 class RandomBytesTest : public FaultTest {
  protected:
+  // prepare may change the folder before the runs (a FIFO, a folder where a file should be);
+  // writer, when set, feeds the export FIFO for the conversion's run.
   void run_case(const std::string& control, const std::string& exported, bool odd_names,
-                Tally& tally, int index) {
+                Tally& tally, int index, const std::function<void(Sandbox&)>& prepare = {},
+                const std::string* fifo_bytes = nullptr) {
     const ProgramCase& p = program();
     Sandbox box;
     write_file(box.path(p.control), control);
     write_file(box.path("in.txt"), exported);
     if (!p.zep) write_file(box.path("Header.txt"), kHeaderText);
+    if (prepare) prepare(box);
     RunOptions o = options();
     o.dir = box.dir();
     o.streams_dir = box.root();
@@ -1848,9 +1925,24 @@ class RandomBytesTest : public FaultTest {
     EXPECT_TRUE(check.exited && check.exit_status <= 2 && check.err.empty())
         << "case " << index << ": --check ended " << how_it_ended(check) << " " << check.err;
     EXPECT_EQ(folder(box.dir()), before) << "case " << index << ": --check changed the folder";
+    const std::vector<std::string> names_before = list_dir(box.dir());
+    pid_t writer = fifo_bytes != nullptr ? feed_fifo(box.path("in.txt"), *fifo_bytes) : 0;
     RunResult r = run_program(o);
+    if (writer > 0) end_process(writer);
     bool foretold = check.out.find("result         the conversion fails") != std::string::npos;
     EXPECT_EQ(foretold, r.aborted()) << "case " << index << "\n--- check:\n" << check.out;
+    if (r.aborted()) {
+      EXPECT_EQ(check.exit_status, 2) << "case " << index;
+    }
+    std::vector<std::string> made = new_files(names_before, list_dir(box.dir()));
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, foretold_files(check.out)) << "case " << index << "\n--- check:\n" << check.out;
+    if (r.exited && r.exit_status == 0 && fifo_bytes == nullptr) {
+      EXPECT_EQ(foretold_points(check.out), found_points(r.out))
+          << "case " << index << "\n--- check:\n"
+          << check.out << "--- run:\n"
+          << r.out;
+    }
     if (r.aborted()) {
       EXPECT_NE(check.out.find('"' + r.err.substr(0, r.err.find('\n')) + '"'), std::string::npos)
           << "case " << index << "\n--- check:\n"
@@ -1881,6 +1973,106 @@ TEST_P(RandomBytesTest, RandomControlFilesEndInAKnownWay) {
   Tally tally;
   for (int i = 0; i < kRandomCases; ++i) {
     run_case(random_control(d, p), std::string(kSmallExport), true, tally, i);
+  }
+  RecordProperty("outcomes", tally.summary());
+}
+
+// ---- Structured hazards: the mistakes users make, drawn and combined ---------------------------
+
+constexpr std::string_view kHazardHeaders[] = {
+    "DigiElch simulation export",
+    "Scan rate: 0.1 V/s",
+    "Points: 7",
+    "number of points: 5",
+    "couples: 2401",
+    ",E,t,I",
+    "/comment",
+    "Number of data points: 5",
+};
+constexpr std::string_view kHazardHeadings[] = {
+    "number\tE/V\tt/s\tI/A", "number\tE/V\tt/s\tI/A", "number;E/V;t/s;I/A",
+    "number E/V I/A",        "number\tE/V\tI/A\tt/s", "Potential (V)  Time (s)  Current (A)",
+    "Number E t I",
+};
+constexpr std::string_view kHazardSeparators[] = {"\t", "\t", " ", ", ", ";"};
+
+// An export shaped like a real one, with a few of the mistakes users make.
+std::string hazard_export(Draw& d) {
+  const std::string_view end = d.one_in(3) ? "\n" : "\r\n";
+  std::string text = d.one_in(8) ? "\xEF\xBB\xBF" : "";
+  for (uint32_t i = d.below(4); i > 0; --i) text += std::string(d.pick(kHazardHeaders)) += end;
+  text += std::string(d.pick(kHazardHeadings)) += end;
+  const std::string_view sep = d.pick(kHazardSeparators);
+  const bool comma = d.one_in(6);
+  const int values = d.one_in(5) ? 2 : 3;
+  const uint32_t points = d.below(8);
+  for (uint32_t i = 0; i < points; ++i) {
+    std::string line;
+    if (i == 0 && d.one_in(8)) line = "2*-0.2" + std::string(sep);
+    const double e = -0.2 + 0.1 * i, t = 1.0 * i, current = -1.0e-6 * (i + 1);
+    const double v[3] = {e, t, current};
+    for (int k = 0; k < values; ++k) {
+      if (k > 0) line += sep;
+      char number[32];
+      std::snprintf(number, sizeof number, "%.7E", v[k]);
+      line += number;
+    }
+    if (comma) std::replace(line.begin(), line.end(), '.', ',');
+    if (d.one_in(12)) line = line.substr(0, line.rfind(sep));  // a value missing
+    text += line += end;
+  }
+  if (d.one_in(6)) text += "End of data" + std::string(end);
+  if (d.one_in(6)) text += end;  // an empty last line
+  return text;
+}
+
+// A good export, for the writer of a FIFO: the check cannot see what a FIFO will hold.
+const std::string kFifoExport(kSmallExport);
+
+// The folder around it: a control file with LF ends, the scan rate in mV/s, an output named like
+// the export or in a folder that does not exist, the export missing, a folder or a FIFO.
+TEST_P(RandomBytesTest, StructuredHazardsAreForetold) {
+  const ProgramCase& p = program();
+  Draw d(20240603u + static_cast<uint32_t>(p.name[0]));
+  Tally tally;
+  for (int i = 0; i < kRandomCases; ++i) {
+    std::string exported = hazard_export(d);
+    std::string out = "out.txt";
+    switch (d.below(10)) {
+      case 0:
+        out = "in.txt";
+        break;
+      case 1:
+        out = "nodir/out.txt";
+        break;
+      default:
+        break;
+    }
+    std::string control = control_text(p, d.one_in(8) ? "missing.txt" : "in.txt", out);
+    if (p.zep && d.one_in(6)) control.replace(control.find("0.1\r\n"), 3, "100");
+    if (d.one_in(6)) {
+      for (size_t at; (at = control.find("\r\n")) != std::string::npos;) control.erase(at, 1);
+    }
+    std::function<void(Sandbox&)> prepare;
+    const std::string* fifo = nullptr;
+    switch (d.below(12)) {
+      case 0:
+        prepare = [](Sandbox& box) {
+          std::remove(box.path("in.txt").c_str());
+          mkdir(box.path("in.txt").c_str(), 0755);
+        };
+        break;
+      case 1:
+        prepare = [](Sandbox& box) {
+          std::remove(box.path("in.txt").c_str());
+          mkfifo(box.path("in.txt").c_str(), 0644);
+        };
+        fifo = &kFifoExport;
+        break;
+      default:
+        break;
+    }
+    run_case(control, exported, false, tally, i, prepare, fifo);
   }
   RecordProperty("outcomes", tally.summary());
 }
