@@ -9,8 +9,9 @@
 #                                     in build/, tests included
 #   make deps                         everything the targets above need, at once
 # Without make, ./quickstart demo and ./quickstart test install it with the rest and run these.
-# make bench, fuzz, sanitize, package-check (lintian), format-check and test-fresh (the Quick
-# start on a fresh Debian root) are for developers.
+# make bench, fuzz, sanitize, package-check (lintian), format-check, test-fresh (the Quick
+# start on a fresh Debian root) and test-cluster (convkit-batch on a one-node Slurm cluster and
+# through an sshd, both started and stopped by the tests) are for developers.
 #
 # The build settings live in CMakePresets.json and nowhere else, one preset per build directory
 # (dev: build/, release: build-release/, asan, bench, fuzz); the targets configure and build
@@ -38,7 +39,7 @@ tests = rm -f $(2)/Testing/junit.xml; status=0; ctest --preset $(1) -j $(JOBS) |
 	tools/test-summary $(2) && exit $$status
 
 .PHONY: all deps build test demo release install package package-check bench fuzz sanitize \
-	format-check test-fresh clean
+	format-check test-fresh test-cluster clean
 
 all: build
 
@@ -93,6 +94,11 @@ format-check:
 
 test-fresh:
 	@tools/fresh-debian
+
+test-cluster:
+	@tools/ensure-deps demo cluster
+	@$(call preset,dev,build,vantor pressik colbrand)
+	@tests/cluster/run build
 
 clean:
 	@rm -rf build build-release build-asan build-bench build-fuzz build-fresh

@@ -1,12 +1,16 @@
-# Install rules: the three programs into bin/, their manual pages into share/man/man1 and the
-# ZEP page into share/man/man5, the copyright file and the changelog into share/doc/convkit.
+# Install rules: the three programs and the two helper scripts (convkit-batch, convkit-plot)
+# into bin/, their manual pages into share/man/man1 and the ZEP page into share/man/man5, the
+# copyright file and the changelog into share/doc/convkit.
 # Included from the top-level CMakeLists.txt after the programs' directories, so that their
 # targets exist.
 include(GNUInstallDirs)
 
 install(TARGETS vantor pressik colbrand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/convkit-batch
+                 ${PROJECT_SOURCE_DIR}/scripts/convkit-plot
+        DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 zep.5)
+set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 zep.5 convkit-batch.1 convkit-plot.1)
 
 # The pages are checked in as roff, so installing needs no generator. Debian keeps its pages
 # gzip-compressed; they are compressed with -n so that the package is the same for the same

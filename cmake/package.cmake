@@ -31,4 +31,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, libc6, libstdc++6, libgcc-s1")
 endif()
 
+# convkit-plot draws with gnuplot; convkit-batch runs the rows with GNU parallel (xargs without
+# it), over ssh with rsync, or on a cluster with Slurm's sbatch.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnuplot-nox, parallel, rsync, slurm-client")
+
 include(CPack)
