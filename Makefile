@@ -59,8 +59,10 @@ demo:
 	@$(call preset,dev,build,vantor pressik colbrand)
 	@tools/demo build
 
+# The package carries the compiled Python module: it needs pybind11-dev and python3-numpy.
+package: RELEASE_DEPS = python
 release:
-	@tools/ensure-deps build
+	@tools/ensure-deps build $(RELEASE_DEPS)
 	@$(call preset,release,build-release)
 
 install: release

@@ -5,12 +5,13 @@
 # targets exist.
 include(GNUInstallDirs)
 
-install(TARGETS vantor pressik colbrand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vantor pressik colbrand convkit-info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/convkit-batch
                  ${PROJECT_SOURCE_DIR}/scripts/convkit-plot
         DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 zep.5 convkit-batch.1 convkit-plot.1)
+set(CONVKIT_MAN_PAGES vantor.1 pressik.1 colbrand.1 convkit-info.1 zep.5 convkit-batch.1
+                      convkit-plot.1)
 
 # The pages are checked in as roff, so installing needs no generator. Debian keeps its pages
 # gzip-compressed; they are compressed with -n so that the package is the same for the same

@@ -14,7 +14,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
        "(releases before 7) and pressik one exported by DigiElch 7 into a ZEP trace"
        "file; colbrand converts a trace exported by DigiSim into three columns"
        "behind a header of the user's own. Each program reads a control file of a"
-       "fixed name in the working directory.")
+       "fixed name in the working directory."
+       "The Python module convkit and the command convkit-info read and write the"
+       "ZEP files exactly, with their sampling facts and a check of the header"
+       "against the data.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -22,13 +25,20 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CONVKIT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# vantor and pressik run unix2dos on every file they write.
+# vantor and pressik run unix2dos on every file they write. The Python module convkit needs
+# Debian's python3 and python3-numpy; its compiled part was built for one python3 version.
+set(convkit_python_depends "python3, python3-numpy")
+if(CONVKIT_PYTHON_NATIVE)
+  math(EXPR convkit_python_next "${Python3_VERSION_MINOR} + 1")
+  set(convkit_python_depends
+      "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${convkit_python_next}), python3-numpy")
+endif()
 find_program(CONVKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(CONVKIT_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, ${convkit_python_depends}")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, libc6, libstdc++6, libgcc-s1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, ${convkit_python_depends}, libc6, libstdc++6, libgcc-s1")
 endif()
 
 # convkit-plot draws with gnuplot; convkit-batch runs the rows with GNU parallel (xargs without
