@@ -82,6 +82,9 @@ bool check_header_file(Report& report, const std::string& name) {
   return true;
 }
 
+// A point line with its line feed.
+constexpr int64_t kPointLineBytes = 44;
+
 constexpr int kStatements = 3;
 const char* const kLineNames[kStatements] = {"first line", "second line", "third line, delt"};
 
@@ -168,11 +171,45 @@ bool read_control(ColbrandCheck& c) {
   return false;
 }
 
+// What the finishing commands need, looked at by the conversion before it opens a file: a
+// scratch file in the working folder, an output folder that lets the output be moved, a header
+// file that is a regular file it may read. False when the conversion stops there.
+bool forecast_needs(ColbrandCheck& c) {
+  const FileProbe output = probe_file(c.output_name);
+  if (output.exists && !output.regular) return true;
+  const OpenForecast scratch = forecast_open("colbrand.XXXXXX");
+  const std::string target =
+      output.link && !output.resolved.empty() ? output.resolved : c.output_name;
+  std::string why;
+  if (!scratch.failure.empty()) {
+    c.stop.first_line = scratch.failure;
+    why = "its scratch file cannot be made in the working folder";
+  } else if (const int refused = output.exists ? folder_refuses_move(target) : 0; refused != 0) {
+    c.stop.first_line = "mv: " + std::string(std::strerror(refused));
+    why = "the output cannot be moved out of its folder";
+  } else {
+    const FileProbe header = probe_file(c.header_file);
+    if (header.exists && !header.regular) {
+      c.stop.first_line = "cat: " + c.header_file + " is not a regular file";
+    } else if (header.exists && !header.readable) {
+      c.stop.first_line = "cat: " + c.header_file + " cannot be read";
+    }
+    why = c.header_file + " is not a file cat can copy";
+  }
+  if (!c.stop) return true;
+  c.stop_place = c.at(1);
+  c.report.add(Severity::error, c.stop_place,
+               "the conversion stops before it opens a file with \"" + c.stop.first_line +
+                   "\": " + why + "; the output is left as it is");
+  return false;
+}
+
 // The export and the output are opened one after the other; the output is emptied before the
 // export's header is searched.
 void open_both(ColbrandCheck& c) {
   c.export_name = opened(c.run.inname);
   c.output_name = opened(c.run.outname);
+  if (!forecast_needs(c)) return;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
   c.open = forecast_export(c.report, c.at(0), c.export_name, false);
   c.stop = c.open.stop;
@@ -193,7 +230,8 @@ void open_both(ColbrandCheck& c) {
                      ", the header file itself: the conversion refuses it (\"" + open_stop +
                      "\") and leaves it as it is; name another output file");
   } else {
-    c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit, open_stop);
+    c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit,
+                          c.from_file ? c.control : std::string(), open_stop);
   }
   if (!open_stop.empty()) {
     // The output is opened before the export's first read.
@@ -235,6 +273,14 @@ void forecast_finish(ColbrandCheck& c) {
     c.header = check_header_file(c.report, c.header_file);
   }
   if (!c.completes) return;
+  std::string room_stop;
+  if (!check_output_room(c.report, c.at(1), c.output_name, kPointLineBytes * c.reads.converted,
+                         room_stop)) {
+    c.stop.first_line = room_stop;
+    c.stop_place = c.at(1);
+    c.completes = false;
+    return;
+  }
   std::string missing;
   for (const char* tool : kHeaderTools) {
     if (!tool_on_path(tool)) missing += (missing.empty() ? "" : ", ") + std::string(tool);

@@ -36,9 +36,10 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, which the "
                "conversion cannot read; save it as plain text with CR LF line ends");
   } else if (scan.first_zero() >= 0) {
-    report.add(Severity::error, {name, 0, 0},
-               "the file holds zero bytes: it looks like UTF-16 text, which the conversion "
-               "cannot read; save it as plain text with CR LF line ends");
+    // A zero byte alone stops nothing: the conversion reads it as a character of its item.
+    report.add(Severity::warning, {name, 0, 0},
+               "the file holds zero bytes: is it UTF-16 text, which the conversion cannot read? "
+               "Save it as plain text with CR LF line ends");
   }
   if (begins_utf8_mark(scan.start())) {
     report.add(Severity::warning, {name, 1, 1},

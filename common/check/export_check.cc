@@ -297,7 +297,8 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                "character, which the conversion cannot read; save the export as plain text "
                "(ANSI or UTF-8)");
   } else if (scan.first_zero() >= 0) {
-    report.add(Severity::error, {name, 0, 0},
+    // A zero byte alone stops nothing; where it makes a read fail, the result says so.
+    report.add(Severity::warning, {name, 0, 0},
                "the file holds zero bytes (the first at byte " +
                    std::to_string(scan.first_zero() + 1) +
                    "): it looks like UTF-16 text, which the conversion cannot read; save the "

@@ -2,37 +2,38 @@
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "common/recordio/unit.h"
+
 namespace convkit {
 namespace {
 
-// The output's folder makes the open fail: the finding quotes the very line the conversion's
-// report begins with, so the two cannot drift apart.
-OutputFate folder_stops(Report& report, const Place& place, const std::string& folder,
-                        std::string_view why, std::string_view first_line, std::string_view advice,
-                        std::string& stop) {
-  stop = std::string(first_line);
-  report.add(Severity::error, place,
-             "the folder " + shown(folder) + " of the output " + std::string(why) +
-                 ": the conversion stops with \"" + stop + "\"; " + std::string(advice));
-  return OutputFate::fails;
+// Whether two names reach one file (a name not there yet: the same text).
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) {
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
+  return a == b;
+}
+
+// The device that refuses every write for want of space.
+bool is_full_device(const struct stat& st) {
+  return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 7;
 }
 
 }  // namespace
 
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
-                        const std::string& export_name, int export_unit, std::string& stop) {
-  struct stat out, in;
-  bool out_exists = stat(output.c_str(), &out) == 0;
-  bool in_exists = stat(export_name.c_str(), &in) == 0;
-  bool same = out_exists && in_exists ? out.st_dev == in.st_dev && out.st_ino == in.st_ino
-                                      : output == export_name;
-  if (same) {
+                        const std::string& export_name, int export_unit, const std::string& control,
+                        std::string& stop) {
+  if (same_file(output, export_name)) {
     stop = "open: file already connected to unit " + std::to_string(export_unit);
     report.add(Severity::error, place,
                "the output is the export itself: the conversion refuses to open it (\"open: "
@@ -41,44 +42,112 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
                    "\") and the export stays untouched; name another output file");
     return OutputFate::refused;
   }
-  if (out_exists) {
-    if (S_ISDIR(out.st_mode)) {
+  // The open by its own rules, as the running user: the words of its report are its own.
+  const OpenForecast open = forecast_open(output);
+  struct stat out;
+  const bool exists = stat(output.c_str(), &out) == 0;
+  if (!open.failure.empty()) {
+    const std::string& shown_at = open.created.empty() ? output : open.created;
+    std::string folder = ".";
+    size_t slash = shown_at.rfind('/');
+    if (slash != std::string::npos) folder = slash == 0 ? "/" : shown_at.substr(0, slash);
+    const std::string& failure = open.failure;
+    if (exists) {
+      stop = failure;
       report.add(Severity::error, place,
                  "the output " + shown(output) +
-                     " is a folder: the conversion cannot write it; name a file");
+                     " exists and cannot be opened: the conversion "
+                     "stops with \"" +
+                     stop + "\"; remove it or name another file");
       return OutputFate::fails;
     }
-    if (access(output.c_str(), W_OK) != 0) {
-      report.add(Severity::error, place,
-                 "the output " + shown(output) + " exists and cannot be written (" +
-                     std::strerror(errno) +
-                     "): the conversion fails when it writes; remove it or name another file");
-      return OutputFate::fails;
-    }
-    report.add(
-        Severity::note, place,
-        "the output " + shown(output) + " exists and will be replaced: its old content is lost");
+    const std::string why = failure.find("No such file") != std::string::npos ? "does not exist"
+                            : failure.find("Read-only") != std::string::npos
+                                ? "is on a read-only file system"
+                                : "is not writable";
+    const std::string advice = why == "does not exist" ? "create the folder or correct the name"
+                                                       : "convert in a folder of your own";
+    const std::string link = open.created.empty() ? "" : " (a link to " + shown(open.created) + ")";
+    stop = failure;
+    report.add(Severity::error, place,
+               "the folder " + shown(folder) + " of the output" + link + " " + why +
+                   ": the conversion stops with \"" + stop + "\"; " + advice);
+    return OutputFate::fails;
+  }
+  if (!control.empty() && same_file(output, control)) {
+    report.add(Severity::error, place,
+               "the output is the control file " + control +
+                   " itself: the conversion overwrites it with the output; name another file");
     return OutputFate::replaced;
   }
-  std::string folder = ".";
-  size_t slash = output.rfind('/');
-  if (slash != std::string::npos) folder = slash == 0 ? "/" : output.substr(0, slash);
-  struct stat dir;
-  if (stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
-    return folder_stops(report, place, folder, "does not exist", "open: No such file or directory",
-                        "create the folder or correct the name", stop);
+  if (!exists) {
+    if (!open.created.empty()) {
+      report.add(Severity::note, place,
+                 "the output " + shown(output) + " is a link to " + shown(open.created) +
+                     ", which does not exist: the conversion creates it");
+    }
+    return OutputFate::created;
   }
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    return folder_stops(report, place, folder, "is not writable", "open: Permission denied",
-                        "convert in a folder of your own", stop);
+  if (S_ISDIR(out.st_mode)) {
+    report.add(Severity::error, place,
+               "the output " + shown(output) +
+                   " is a folder: the conversion cannot write it; "
+                   "name a file");
+    return OutputFate::fails;
   }
-  // A read-only mount refuses even root, whom the permission bits let through.
+  if (is_full_device(out)) {
+    stop = "write: No space left on device";
+    report.add(Severity::error, place,
+               "the output " + shown(output) +
+                   " is a device that takes no byte: the conversion "
+                   "stops with \"" +
+                   stop + "\" at its first line; name a file");
+    return OutputFate::fails;
+  }
+  if (access(output.c_str(), W_OK) != 0) {
+    report.add(Severity::error, place,
+               "the output " + shown(output) + " exists and cannot be written (" +
+                   std::strerror(errno) +
+                   "): the conversion fails when it writes; remove it or name another file");
+    return OutputFate::fails;
+  }
+  if (!S_ISREG(out.st_mode)) {
+    report.add(Severity::note, place,
+               "the output " + shown(output) +
+                   " is not a regular file: the lines go to it as "
+                   "they are written");
+    return OutputFate::replaced;
+  }
+  report.add(
+      Severity::note, place,
+      "the output " + shown(output) + " exists and will be replaced: its old content is lost");
+  return OutputFate::replaced;
+}
+
+bool check_output_room(Report& report, const Place& place, const std::string& output, int64_t bytes,
+                       std::string& stop) {
+  struct stat out;
+  int64_t freed = 0;  // an existing file is emptied first
+  std::string at = output;
+  if (stat(output.c_str(), &out) == 0) {
+    if (!S_ISREG(out.st_mode)) return true;
+    freed = static_cast<int64_t>(out.st_blocks) * 512;
+  } else {
+    const OpenForecast open = forecast_open(output);
+    const std::string& path = open.created.empty() ? output : open.created;
+    const size_t slash = path.rfind('/');
+    at = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  }
   struct statvfs fs;
-  if (statvfs(folder.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0) {
-    return folder_stops(report, place, folder, "is on a read-only file system",
-                        "open: Read-only file system", "convert in a folder of your own", stop);
-  }
-  return OutputFate::created;
+  if (statvfs(at.c_str(), &fs) != 0) return true;
+  const int64_t room = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+  if (room + freed >= bytes) return true;
+  stop = "write: No space left on device";
+  report.add(Severity::error, place,
+             "the output needs about " + std::to_string(bytes) + " bytes and its file system has " +
+                 std::to_string(room + freed) + " free: the conversion stops with \"" + stop +
+                 "\"; make room or write elsewhere");
+  return false;
 }
 
 std::string_view fate_text(OutputFate fate) {

@@ -35,7 +35,9 @@ Stop attempt(Step&& step) {
   return {};
 }
 
-/// Turns the run-end seam on, and opens for reading only, for the rest of the process.
+/// Turns the run-end seam on, and opens for reading only, for the rest of the process; memory
+/// that cannot be had ends the check with "PROGRAM: out of memory: the check cannot go on" and
+/// status 2.
 void start_check();
 
 enum class FileState {

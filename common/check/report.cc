@@ -58,6 +58,8 @@ void Report::add(Severity severity, const Place& place, std::string_view text) {
 }
 
 void Report::summary(std::string_view label, std::string_view value) {
+  // The exit status says what the result line says: a conversion that fails is status 2.
+  if (label == "result" && value.substr(0, 20) == "the conversion fails") fails_ = true;
   summary_ += "  ";
   summary_ += label;
   if (label.size() < 14) summary_.append(14 - label.size(), ' ');
@@ -82,7 +84,7 @@ void Report::print(std::string_view program) const {
 }
 
 int Report::exit_status() const {
-  if (errors_ > 0) return 2;
+  if (errors_ > 0 || fails_) return 2;
   return warnings_ > 0 ? 1 : 0;
 }
 

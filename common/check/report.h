@@ -26,11 +26,12 @@ class Report {
   void name_file(const std::string& file);
   /// One finding at place.
   void add(Severity severity, const Place& place, std::string_view text);
-  /// One summary line: a label and its value.
+  /// One summary line: a label and its value. A "result" that the conversion fails makes the
+  /// exit status 2.
   void summary(std::string_view label, std::string_view value);
   /// Prints the findings, then the summary, on standard output.
   void print(std::string_view program) const;
-  /// 0 without warnings or errors, 1 with warnings only, 2 with an error.
+  /// 0 without warnings or errors, 1 with warnings only, 2 with an error or a failing result.
   int exit_status() const;
 
  private:
@@ -44,6 +45,7 @@ class Report {
   std::string summary_;
   int warnings_ = 0;
   int errors_ = 0;
+  bool fails_ = false;
 };
 
 /// Writes all of text to standard output, or to standard error.

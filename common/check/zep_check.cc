@@ -25,6 +25,10 @@ namespace convkit {
 namespace {
 
 constexpr int kStatements = 8;
+// What a ZEP file takes before unix2dos: the 41 header records and one line a point, each with
+// its line feed.
+constexpr int64_t kZepHeaderBytes = 1116;
+constexpr int64_t kZepLineBytes = 44;
 
 const char* const kValueNames[kStatements] = {"the export's name",
                                               "the output's name",
@@ -346,7 +350,14 @@ void forecast_output(ZepCheck& c) {
   } else if (opened) {
     std::string open_stop;
     c.fate = check_output(c.report, c.at(kOutName), c.output_name, c.export_name, kExportUnit,
-                          open_stop);
+                          c.from_file ? c.control : std::string(), open_stop);
+    if (open_stop.empty() && !c.stop &&
+        (c.fate == OutputFate::created || c.fate == OutputFate::replaced)) {
+      const int64_t bytes = kZepHeaderBytes + kZepLineBytes * int64_t{c.reads.converted};
+      if (!check_output_room(c.report, c.at(kOutName), c.output_name, bytes, open_stop)) {
+        c.fate = OutputFate::fails;
+      }
+    }
     if (!c.stop && !open_stop.empty()) {
       c.stop.first_line = open_stop;
       c.stop_after_output = true;

@@ -323,8 +323,19 @@ OpenForecast forecast_open(std::string_view given) {
   if ((!f.fifo && may(file, R_OK | W_OK)) || may(file, R_OK)) return f;
   int error = errno;
   if (error == ENOENT && !f.fifo) {
-    const size_t slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    // The create follows a link that leads nowhere: the file is made where the link points.
+    std::string path = file;
+    char target[4096];
+    for (int hops = 0; hops < 40; ++hops) {
+      const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+      if (n <= 0) break;
+      const std::string to(target, static_cast<size_t>(n));
+      const size_t slash = path.rfind('/');
+      path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
+    }
+    if (path != file) f.created = path;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     if (may(folder, W_OK | X_OK)) {
       f.creates = true;
       return f;

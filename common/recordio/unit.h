@@ -31,6 +31,7 @@ void open_unit(int n, const char* name, int name_length);
 struct OpenForecast {
   std::string failure;   // the first line of the report the open ends with; empty: it opens
   bool creates = false;  // a missing file: created empty, so that its first read meets the end
+  std::string created;   // the file created, when the name is a link that leads to no file
   bool fifo = false;     // a FIFO: opened for reading; its bytes are its writer's, read once
   std::string rewind_failure;  // what a rewind after a read ends with; empty: it goes back
 };

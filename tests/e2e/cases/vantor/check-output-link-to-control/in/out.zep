@@ -1,0 +1,1 @@
+vantor.inp

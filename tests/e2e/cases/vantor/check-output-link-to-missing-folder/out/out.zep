@@ -1,0 +1,1 @@
+nodir/out.zep
