@@ -20,6 +20,7 @@
 #include "common/check/verdict.h"
 #include "common/convert/columns.h"
 #include "common/recordio/unit.h"
+#include "common/zep/zep_writer.h"
 
 namespace convkit {
 namespace {
@@ -239,6 +240,21 @@ void judge_derived(ZepCheck& c) {
     c.report.add(Severity::warning, c.at(kVscan),
                  "vscan is 0: freq is " + number_text(r.freq) + and_delt +
                      ", and the ZEP file shows them so; give the scan rate in V/s");
+  }
+  // The header's Max is the vertex and its Min the lower of start and vertex.
+  const ZepRecords records = zep_records({r.estart, r.evertex, r.eend, r.vscan, r.amp, r.freq});
+  const double top = 1000.0 * std::max({r.estart, r.evertex, r.eend});
+  const double bottom = 1000.0 * std::min({r.estart, r.evertex, r.eend});
+  if (std::isfinite(top) && std::isfinite(bottom) &&
+      (records.max_mv != top || records.min_mv != bottom)) {
+    c.report.add(Severity::warning, c.at(kEvertex),
+                 "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
+                     number_text(records.min_mv) +
+                     " (Max is the vertex, Min the lower of start "
+                     "and vertex), while the sweep runs between " +
+                     number_text(bottom) + " and " + number_text(top) +
+                     " mV: a reader that takes them for the "
+                     "sweep's bounds gets them wrong");
   }
   if (!c.export_read || c.stop) return;
   if (c.reads.npts == 0) {
