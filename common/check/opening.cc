@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
@@ -26,6 +27,14 @@ bool control_file_readable(Report& report, std::string_view program, const std::
     report.add(Severity::error, {control, 0, 0},
                "cannot be read: " + std::string(std::strerror(error)));
     report.summary("result", "the conversion fails");
+    return false;
+  }
+  if (claimed_by_a_run(control)) {
+    report.add(Severity::error, {control, 0, 0},
+               "another run of a converter is using it now: the conversion stops with \"open: " +
+                   std::string(kInUseMessage) + "\"; wait until that run has ended");
+    report.summary("result", "the conversion fails with \"open: " + std::string(kInUseMessage) +
+                                 "\" (exit status 134)");
     return false;
   }
   return true;
