@@ -78,8 +78,9 @@ package-check: package
 	@echo "lintian: $$(ls build/convkit_*.deb) is clean"
 
 bench:
-	@tools/ensure-deps build
+	@tools/ensure-deps build python
 	@tools/bench
+	@tools/bench-trace
 
 fuzz:
 	@tools/ensure-deps build clang libclang-rt-dev

@@ -29,9 +29,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Debian's python3 and python3-numpy; its compiled part was built for one python3 version.
 set(convkit_python_depends "python3, python3-numpy")
 if(CONVKIT_PYTHON_NATIVE)
-  math(EXPR convkit_python_next "${Python3_VERSION_MINOR} + 1")
-  set(convkit_python_depends
-      "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${convkit_python_next}), python3-numpy")
+  math(EXPR convkit_python_next "${CONVKIT_PYTHON_MINOR} + 1")
+  set(convkit_python_depends "python3 (>= ${CONVKIT_PYTHON_MAJOR}.${CONVKIT_PYTHON_MINOR}~), \
+python3 (<< ${CONVKIT_PYTHON_MAJOR}.${convkit_python_next}), python3-numpy")
 endif()
 find_program(CONVKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(CONVKIT_DPKG_SHLIBDEPS)

@@ -38,19 +38,19 @@ bool is_header_file(const std::string& name, const std::string& header_file) {
 
 // The header file is not read by the program: cat copies its bytes in front of the points.
 bool check_header_file(Report& report, const std::string& name) {
-  int error = 0;
-  FileState state = file_state(name, &error);
-  if (state == FileState::missing) {
+  // What prepend_header counts on: a readable regular file.
+  const FileProbe header = probe_file(name);
+  if (!header.exists) {
     report.add(Severity::warning, {name, 0, 0},
                "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
                    ": cat reports it missing, and the output holds the point lines only, with "
                    "exit status 0; put your header file here");
     return false;
   }
-  if (state == FileState::unreadable) {
+  if (!header.regular || !header.readable) {
     report.add(Severity::warning, {name, 0, 0},
-               "cannot be read (" + std::string(std::strerror(error)) +
-                   "): the output holds the point lines only");
+               std::string(header.regular ? "cannot be read" : "is not a file") +
+                   ": the output holds the point lines only");
     return false;
   }
   LineScan scan(name);

@@ -38,6 +38,16 @@ std::string item_at(std::string_view text, int column) {
   return std::string(text.substr(a, b == std::string_view::npos ? b : b - a));
 }
 
+// A number run on into other bytes (1.#INF): the whole item, and the number the read takes.
+struct RunOn {
+  std::string item, number;
+};
+RunOn run_on(std::string_view text, const ValueShape& s) {
+  const auto from = static_cast<size_t>(s.number_column - 1);
+  return {std::string(text.substr(from, static_cast<size_t>(s.junk_end - s.number_column))),
+          std::string(text.substr(from, static_cast<size_t>(s.junk_column - s.number_column)))};
+}
+
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The number a header line states for the points: "Points: 201", "number of points = 201",
@@ -97,11 +107,8 @@ struct Locator {
       return;
     }
     if (s.numbers < need && s.junk_column > 0) {
-      std::string item(rest.substr(static_cast<size_t>(s.number_column - 1),
-                                   static_cast<size_t>(s.junk_end - s.number_column)));
-      std::string number(rest.substr(static_cast<size_t>(s.number_column - 1),
-                                     static_cast<size_t>(s.junk_column - s.number_column)));
-      at(s.junk_column, shown(item) + " is read as the number " + number +
+      const RunOn r = run_on(rest, s);
+      at(s.junk_column, shown(r.item) + " is read as the number " + r.number +
                             ", and the bytes after it as the next value, which is no number");
       return;
     }
@@ -263,13 +270,10 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
     if (s.numbers == 2) ++d.two;
     if (s.numbers > want && s.comma_column == 0 && ++d.long_lines == 1) d.first_long = l.number;
     if (s.junk_column > 0 && ++d.junk == 1) {
-      std::string item(vis.substr(static_cast<size_t>(s.number_column - 1),
-                                  static_cast<size_t>(s.junk_end - s.number_column)));
-      std::string number(vis.substr(static_cast<size_t>(s.number_column - 1),
-                                    static_cast<size_t>(s.junk_column - s.number_column)));
+      const RunOn r = run_on(vis, s);
       report.add(Severity::error, {name, l.number, s.junk_column},
-                 shown(item) + " is no plain number: the conversion reads only the leading " +
-                     number +
+                 shown(r.item) + " is no plain number: the conversion reads only the leading " +
+                     r.number +
                      " and the rest is no number (a special value such as 1.#INF, or a unit); "
                      "write every value as a plain number");
     }

@@ -1,7 +1,5 @@
 #include "common/check/opening.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 
 #include "common/recordio/file_claim.h"
@@ -11,9 +9,8 @@ namespace convkit {
 
 bool control_file_readable(Report& report, std::string_view program, const std::string& control,
                            std::string_view empty_stop, std::string_view layout) {
-  int error = 0;
-  FileState state = file_state(control, &error);
-  if (state == FileState::missing) {
+  const OpenForecast open = forecast_open(control);
+  if (open.creates) {
     report.add(Severity::error, {control, 0, 0},
                "there is no " + control +
                    " in this folder: the conversion would create it empty and stop with \"" +
@@ -23,9 +20,9 @@ bool control_file_readable(Report& report, std::string_view program, const std::
     report.summary("result", "the conversion fails and leaves an empty " + control + " behind");
     return false;
   }
-  if (state == FileState::unreadable) {
+  if (!open.failure.empty()) {
     report.add(Severity::error, {control, 0, 0},
-               "cannot be read: " + std::string(std::strerror(error)));
+               "cannot be read: the conversion stops with \"" + open.failure + "\"");
     report.summary("result", "the conversion fails");
     return false;
   }

@@ -1,6 +1,5 @@
 #include "common/check/probe.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,26 +29,6 @@ void start_check() {
   watch_run_ends(true);
   open_units_for_reading_only();
   connect_standard_units();
-}
-
-FileState file_state(const std::string& name, int* error) {
-  struct stat st;
-  *error = 0;
-  if (stat(name.c_str(), &st) != 0) {
-    *error = errno;
-    return errno == ENOENT ? FileState::missing : FileState::unreadable;
-  }
-  // A file that cannot be read would be opened for writing only, and emptied; a folder, a pipe
-  // or a device is not what a conversion reads either.
-  if (!S_ISREG(st.st_mode)) {
-    *error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return FileState::unreadable;
-  }
-  if (access(name.c_str(), R_OK) != 0) {
-    *error = errno;
-    return FileState::unreadable;
-  }
-  return FileState::regular;
 }
 
 std::string name_as_opened(const char* chars, int length) {

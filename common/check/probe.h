@@ -1,7 +1,7 @@
 // The conversion's own reads, run by a check: the record layer's statements on the same units,
 // with its run-end seam on, so that a failure the conversion would meet is learnt - the first
-// line of its report - instead of ending the check. Nothing here creates a file: a check looks
-// at a file with file_state before it lets open_unit near it.
+// line of its report - instead of ending the check. Nothing here creates a file: a check asks
+// forecast_open before it lets open_unit near a file.
 #pragma once
 
 #include <sys/types.h>
@@ -39,16 +39,6 @@ Stop attempt(Step&& step) {
 /// that cannot be had ends the check with "PROGRAM: out of memory: the check cannot go on" and
 /// status 2.
 void start_check();
-
-enum class FileState {
-  regular,     // a readable regular file
-  missing,     // no such file: a conversion would create it empty
-  unreadable,  // there, but not readable (or not a regular file): the check stops there
-};
-
-/// What a name refers to, as open_unit would open it (trailing blanks removed). error receives
-/// the system's error number for unreadable.
-FileState file_state(const std::string& name, int* error);
 
 /// The name open_unit opens for the first length characters of chars (none when length < 1).
 std::string name_as_opened(const char* chars, int length);

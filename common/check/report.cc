@@ -89,7 +89,6 @@ int Report::exit_status() const {
 }
 
 void write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
-void write_err(std::string_view text) { write_all(STDERR_FILENO, text); }
 
 std::string shown(std::string_view name) {
   static const char kHex[] = "0123456789ABCDEF";

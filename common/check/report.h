@@ -48,9 +48,8 @@ class Report {
   bool fails_ = false;
 };
 
-/// Writes all of text to standard output, or to standard error.
+/// Writes all of text to standard output.
 void write_out(std::string_view text);
-void write_err(std::string_view text);
 
 /// A name as the user should read it: in quotes, with bytes that do not show written \xNN.
 std::string shown(std::string_view name);

@@ -20,6 +20,7 @@
 #include "common/check/verdict.h"
 #include "common/convert/columns.h"
 #include "common/recordio/unit.h"
+#include "common/zep/zep_writer.h"
 
 namespace convkit {
 namespace {
@@ -30,18 +31,21 @@ constexpr int kStatements = 8;
 constexpr int64_t kZepHeaderBytes = 1116;
 constexpr int64_t kZepLineBytes = 44;
 
-const char* const kValueNames[kStatements] = {"the export's name",
-                                              "the output's name",
-                                              "vscan, the scan rate",
-                                              "estart, the start potential",
-                                              "evertex, the vertex potential",
-                                              "eend, the end potential",
-                                              "amp, the AC amplitude",
-                                              "nper, the number of AC periods"};
-
-// What gives each value in the argument form.
-const char* const kArgumentNames[kStatements] = {"EXPORT",    "OUTPUT", "--vscan", "--estart",
-                                                 "--evertex", "--eend", "--amp",   "--nper"};
+// Each statement of the control file: what it gives, the argument that gives it instead, and
+// the unit of its value.
+struct Value {
+  const char* what;
+  const char* argument;
+  const char* unit;
+};
+constexpr Value kValues[kStatements] = {{"the export's name", "EXPORT", ""},
+                                        {"the output's name", "OUTPUT", ""},
+                                        {"vscan, the scan rate", "--vscan", " V/s"},
+                                        {"estart, the start potential", "--estart", " V"},
+                                        {"evertex, the vertex potential", "--evertex", " V"},
+                                        {"eend, the end potential", "--eend", " V"},
+                                        {"amp, the AC amplitude", "--amp", " mV"},
+                                        {"nper, the number of AC periods", "--nper", ""}};
 
 enum Statement { kInName, kOutName, kVscan, kEstart, kEvertex, kEend, kAmp, kNper };
 
@@ -78,11 +82,11 @@ struct ZepCheck {
   int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
   // Where a value comes from: its control-file line, or its argument.
   Place at(int k) const {
-    if (!from_file) return {kArgumentNames[k], 0, 0};
+    if (!from_file) return {kValues[k].argument, 0, 0};
     return {control, line_no(k), 0};
   }
   std::string given_by(int k) const {
-    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kArgumentNames[k]);
+    return from_file ? "line " + std::to_string(line_no(k)) : std::string(kValues[k].argument);
   }
   // delt and the count come before any failure of the conversion's own reads.
   bool delt_known() const { return export_read && (!stop || stop_after_output); }
@@ -130,7 +134,7 @@ bool read_control(ZepCheck& c) {
   }
   for (int k = kVscan; k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l != nullptr) check_number_line(c.report, c.lines, *l, kValueNames[k]);
+    if (l != nullptr) check_number_line(c.report, c.lines, *l, kValues[k].what);
   }
   if (!stop) return true;
 
@@ -140,13 +144,13 @@ bool read_control(ZepCheck& c) {
   if (stop.first_line.find("end of file") != std::string::npos) {
     at.line = c.lines.lines.empty() ? 0 : c.lines.lines.back().number;
     text += ": the file ends before line " + std::to_string(c.done + 1) + ", " +
-            kValueNames[c.done] + "; a control file holds eight lines, each CR LF ended";
+            kValues[c.done].what + "; a control file holds eight lines, each CR LF ended";
   } else {
     if (l != nullptr) at.line = l->number;
     if (stop.first_line.rfind("invalid integer", 0) == 0) {
       text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
     } else {
-      text += ": " + std::string(kValueNames[c.done]) + " is due here and this is no number";
+      text += ": " + std::string(kValues[c.done].what) + " is due here and this is no number";
     }
   }
   c.report.add(Severity::error, at, text);
@@ -237,6 +241,21 @@ void judge_derived(ZepCheck& c) {
                  "vscan is 0: freq is " + number_text(r.freq) + and_delt +
                      ", and the ZEP file shows them so; give the scan rate in V/s");
   }
+  // The header's Max is the vertex and its Min the lower of start and vertex.
+  const ZepRecords records = zep_records({r.estart, r.evertex, r.eend, r.vscan, r.amp, r.freq});
+  const double top = 1000.0 * std::max({r.estart, r.evertex, r.eend});
+  const double bottom = 1000.0 * std::min({r.estart, r.evertex, r.eend});
+  if (std::isfinite(top) && std::isfinite(bottom) &&
+      (records.max_mv != top || records.min_mv != bottom)) {
+    c.report.add(Severity::warning, c.at(kEvertex),
+                 "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
+                     number_text(records.min_mv) +
+                     " (Max is the vertex, Min the lower of start "
+                     "and vertex), while the sweep runs between " +
+                     number_text(bottom) + " and " + number_text(top) +
+                     " mV: a reader that takes them for the "
+                     "sweep's bounds gets them wrong");
+  }
   if (!c.export_read || c.stop) return;
   if (c.reads.npts == 0) {
     c.report.add(Severity::warning, {c.export_name, c.seen.heading_line, 0},
@@ -304,7 +323,7 @@ void judge_sweep(ZepCheck& c) {
     const double mine = ours[pair.statement];
     if (std::abs(pair.theirs - mine) <= tolerance) continue;
     std::string text = "the export's " + std::string(pair.what) + " potential is " +
-                       number_text(pair.theirs) + " V, and " + kValueNames[pair.statement] +
+                       number_text(pair.theirs) + " V, and " + kValues[pair.statement].what +
                        ", is " + number_text(mine) + " V";
     const double f = factor_near_1000(mine, pair.theirs);
     if (f > 1.0) {
@@ -386,11 +405,10 @@ void summarize(ZepCheck& c) {
     report.summary("output", shown(r.outname) + " (OUTPUT)");
   }
   if (c.invocation.columns_given) report.summary("columns", columns_text(r.columns));
-  const char* units[] = {"", "", " V/s", " V", " V", " V", " mV", ""};
   const double values[] = {0, 0, r.vscan, r.estart, r.evertex, r.eend, r.amp, 0};
-  const char* labels[] = {"", "", "vscan", "estart", "evertex", "eend", "amp", "nper"};
   for (int k = kVscan; k < kNper; ++k) {
-    report.summary(labels[k], number_text(values[k]) + units[k] + " (" + c.given_by(k) + ")");
+    report.summary(kValues[k].argument + 2,
+                   number_text(values[k]) + kValues[k].unit + " (" + c.given_by(k) + ")");
   }
   report.summary("nper", std::to_string(r.nper) + " (" + c.given_by(kNper) + ")");
   report.summary("erange", number_text(r.erange) + " V");
