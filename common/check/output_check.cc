@@ -119,7 +119,7 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
     return OutputFate::replaced;
   }
   report.add(
-      Severity::note, place,
+      Severity::warning, place,
       "the output " + shown(output) + " exists and will be replaced: its old content is lost");
   return OutputFate::replaced;
 }

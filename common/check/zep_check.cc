@@ -20,6 +20,7 @@
 #include "common/check/verdict.h"
 #include "common/convert/columns.h"
 #include "common/recordio/unit.h"
+#include "common/zep/zep_writer.h"
 
 namespace convkit {
 namespace {
@@ -240,6 +241,21 @@ void judge_derived(ZepCheck& c) {
                  "vscan is 0: freq is " + number_text(r.freq) + and_delt +
                      ", and the ZEP file shows them so; give the scan rate in V/s");
   }
+  // The header's Max is the vertex and its Min the lower of start and vertex.
+  const ZepRecords records = zep_records({r.estart, r.evertex, r.eend, r.vscan, r.amp, r.freq});
+  const double top = 1000.0 * std::max({r.estart, r.evertex, r.eend});
+  const double bottom = 1000.0 * std::min({r.estart, r.evertex, r.eend});
+  if (std::isfinite(top) && std::isfinite(bottom) &&
+      (records.max_mv != top || records.min_mv != bottom)) {
+    c.report.add(Severity::warning, c.at(kEvertex),
+                 "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
+                     number_text(records.min_mv) +
+                     " (Max is the vertex, Min the lower of start "
+                     "and vertex), while the sweep runs between " +
+                     number_text(bottom) + " and " + number_text(top) +
+                     " mV: a reader that takes them for the "
+                     "sweep's bounds gets them wrong");
+  }
   if (!c.export_read || c.stop) return;
   if (c.reads.npts == 0) {
     c.report.add(Severity::warning, {c.export_name, c.seen.heading_line, 0},
@@ -330,7 +346,7 @@ void judge_numbers(ZepCheck& c) {
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
-  const bool roles_right = roles.empty() || roles == reads;
+  const bool roles_right = roles.empty() || roles_fit(roles, reads);
   const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (c.seen.misaligned) return;
   if (!c.reads.at_limit) {
@@ -338,7 +354,8 @@ void judge_numbers(ZepCheck& c) {
                        c.reads.npts, true);
   }
   if (c.stop || c.reads.converted < 2 || !roles_right) return;
-  if (roles == reads && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
+  if (!roles.empty() && roles_right && c.run.columns.time >= 0 && count_right &&
+      !c.reads.at_limit) {
     judge_time_axis(c);
   }
   judge_sweep(c);
