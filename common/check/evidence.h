@@ -27,6 +27,9 @@ EqualTimes equal_times(int32_t points, double delt);
 /// The factor a / b when it lies near 1000 or 1/1000 (within 10 %), else 0.
 double factor_near_1000(double a, double b);
 
+/// Whether the roles a heading names are those a program reads ("E,t,I"; a "-" there reads any).
+bool roles_fit(std::string_view roles, std::string_view reads);
+
 /// The finding on a heading whose roles (heading_roles) differ from those the program reads
 /// (reads, such as "E,t,I"): an error at the heading; option names the option that reads the
 /// export in its roles, or is empty where there is none.

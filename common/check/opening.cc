@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
@@ -23,6 +24,14 @@ bool control_file_readable(Report& report, std::string_view program, const std::
     report.add(Severity::error, {control, 0, 0},
                "cannot be read: the conversion stops with \"" + open.failure + "\"");
     report.summary("result", "the conversion fails");
+    return false;
+  }
+  if (claimed_by_a_run(control)) {
+    report.add(Severity::error, {control, 0, 0},
+               "another run of a converter is using it now: the conversion stops with \"open: " +
+                   std::string(kInUseMessage) + "\"; wait until that run has ended");
+    report.summary("result", "the conversion fails with \"open: " + std::string(kInUseMessage) +
+                                 "\" (exit status 134)");
     return false;
   }
   return true;

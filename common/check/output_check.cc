@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/recordio/file_claim.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
@@ -72,6 +73,13 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
     report.add(Severity::error, place,
                "the folder " + shown(folder) + " of the output" + link + " " + why +
                    ": the conversion stops with \"" + stop + "\"; " + advice);
+    return OutputFate::fails;
+  }
+  if (exists && claimed_by_a_run(output)) {
+    stop = "open: " + std::string(kInUseMessage);
+    report.add(Severity::error, place,
+               "another run of a converter is writing the output " + shown(output) +
+                   " now: the conversion stops with \"" + stop + "\"; wait until it has ended");
     return OutputFate::fails;
   }
   if (!control.empty() && same_file(output, control)) {

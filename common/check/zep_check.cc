@@ -346,7 +346,7 @@ void judge_numbers(ZepCheck& c) {
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
-  const bool roles_right = roles.empty() || roles == reads;
+  const bool roles_right = roles.empty() || roles_fit(roles, reads);
   const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (c.seen.misaligned) return;
   if (!c.reads.at_limit) {
@@ -354,7 +354,8 @@ void judge_numbers(ZepCheck& c) {
                        c.reads.npts, true);
   }
   if (c.stop || c.reads.converted < 2 || !roles_right) return;
-  if (roles == reads && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
+  if (!roles.empty() && roles_right && c.run.columns.time >= 0 && count_right &&
+      !c.reads.at_limit) {
     judge_time_axis(c);
   }
   judge_sweep(c);

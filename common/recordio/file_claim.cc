@@ -67,9 +67,15 @@ void claim_unit_for_run(int n) {
   fail_run_on_unit(n, "open", Failure::text(kInUseMessage));
 }
 
-bool claimed_by_another_run(int fd) {
+bool claimed_by_a_run(const std::string& name) {
+  const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
   struct flock lock = whole_file(F_WRLCK);
-  return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  const bool claimed = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                       fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  close(fd);
+  return claimed;
 }
 
 }  // namespace convkit

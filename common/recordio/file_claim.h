@@ -2,6 +2,7 @@
 // that a second run meeting either of them stops before it changes a byte.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace convkit {
@@ -16,8 +17,8 @@ inline constexpr std::string_view kInUseMessage = "file is in use by another run
 /// (open_units_for_reading_only) pass.
 void claim_unit_for_run(int n);
 
-/// Whether another run holds a claim on the regular file open on fd that an exclusive claim
-/// would meet. Takes no claim and changes nothing.
-bool claimed_by_another_run(int fd);
+/// Whether a run holds a claim on the regular file name reaches that an exclusive claim would
+/// meet. Opens it for reading only, takes no claim and changes nothing.
+bool claimed_by_a_run(const std::string& name);
 
 }  // namespace convkit

@@ -1204,9 +1204,9 @@ TEST_P(FaultTest, HeaderLineOf200MiBWithoutHeadingFailsInLittleMemory) {
 
 // ---- One writer, interrupted commands, outputs that go away, outputs that wait ------------------
 
-// While a run converts, a second run in its folder meets the control file in use, and a run
-// elsewhere whose output is a link to the same file meets the output in use: both stop at once
-// and leave everything as it was; the first run completes.
+// While a run converts, a second run in its folder meets the control file in use (as its check
+// foresees), and a run elsewhere whose output is a link to the same file meets the output in
+// use: both stop at once and leave everything as it was; the first run completes.
 TEST_P(FaultTest, SecondRunOnTheSameFilesStopsAtOnce) {
   const ProgramCase& p = program();
   put(p.control, control_text(p, "big.txt", "out.txt"));
@@ -1218,12 +1218,15 @@ TEST_P(FaultTest, SecondRunOnTheSameFilesStopsAtOnce) {
   write_file(other.path("in.txt"), kSmallExport);
   if (!p.zep) write_file(other.path("Header.txt"), kHeaderText);
   const std::vector<std::string> other_files = list_dir(other.dir());
-  RunResult same_folder, same_output;
+  RunResult same_folder, same_output, check;
   RunOptions o = options();
   o.ready = [&](pid_t) {
     if (file_size(out) <= (4 << 20)) return false;
     RunOptions second = options();
     second.streams_dir = other.root();
+    second.args = {"--check"};
+    check = run_program(second);
+    second.args = {};
     same_folder = run_program(second);
     second.dir = other.dir();
     same_output = run_program(second);
@@ -1234,6 +1237,9 @@ TEST_P(FaultTest, SecondRunOnTheSameFilesStopsAtOnce) {
   ASSERT_TRUE(first.signal_sent) << "the first run ended unseen: " << first.out << first.err;
   EXPECT_TRUE(first.exited && first.exit_status == 0) << first.err;
   EXPECT_EQ(scan_lines(out, 0, 0).lines, (p.zep ? kZepHeaderLines : 1) + kMaxPoints);
+  EXPECT_TRUE(check.exited && check.exit_status == 2) << how_it_ended(check);
+  EXPECT_NE(check.out.find("\"open: file is in use by another run\""), std::string::npos)
+      << check.out;
   EXPECT_TRUE(same_folder.aborted()) << same_folder.err;
   EXPECT_TRUE(starts_with(same_folder.err, std::string("open: file is in use by another run\n"
                                                        "apparent state: unit 1 named ") +
