@@ -344,9 +344,7 @@ int check_colbrand(const Invocation& invocation) {
   c.run.header_file = c.header_file;
   bool read = true;
   if (!c.from_file) {
-    c.run.inname = invocation.export_name;
-    c.run.outname = invocation.output_name;
-    c.run.delt = invocation.delt;
+    take_arguments(c.run, invocation);
     c.done = kStatements;
   } else {
     c.report.name_file(c.control);

@@ -41,14 +41,6 @@ int32_t read_name(ColbrandRun& run, char* name) {
   return take_name(run.line, name);
 }
 
-void take_arguments(ColbrandRun& run, const Invocation& invocation) {
-  run.inname = invocation.export_name;
-  run.outname = invocation.output_name;
-  run.inlen = static_cast<int32_t>(run.inname.size());
-  run.outlen = static_cast<int32_t>(run.outname.size());
-  run.delt = invocation.delt;
-}
-
 // The message shows inlen + outlen + 15 characters: a name cut to -1 takes one character off
 // its end.
 void write_console_head(const ColbrandRun& run) {
@@ -177,6 +169,14 @@ void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) 
   if (watch) watch(2);
   read_free(kControlUnit, {real_item(run.delt)}, false);
   close_unit(kControlUnit);
+}
+
+void take_arguments(ColbrandRun& run, const Invocation& invocation) {
+  run.inname = invocation.export_name;
+  run.outname = invocation.output_name;
+  run.inlen = static_cast<int32_t>(run.inname.size());
+  run.outlen = static_cast<int32_t>(run.outname.size());
+  run.delt = invocation.delt;
 }
 
 HeaderCommands header_commands(std::string_view word, std::string_view scratch,

@@ -31,6 +31,9 @@ struct ColbrandRun {
 /// a delt that is no number.
 void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch = {});
 
+/// The names and delt the arguments give, as read_control_file would take them.
+void take_arguments(ColbrandRun& run, const Invocation& invocation);
+
 /// The three commands that put the header file in front of the point lines of the output word
 /// (a shell word), moved aside to scratch: mv, cat, rm.
 struct HeaderCommands {

@@ -96,21 +96,6 @@ std::string opened(std::string_view name) {
   return name_as_opened(name.data(), static_cast<int>(name.size()));
 }
 
-// The names and values the arguments give, as the conversion takes them.
-void take_arguments(ZepCheck& c) {
-  const Invocation& in = c.invocation;
-  c.run.inname = in.export_name;
-  c.run.outname = in.output_name;
-  const ZepValues& v = in.values;
-  c.run.vscan = v.vscan;
-  c.run.estart = v.estart;
-  c.run.evertex = v.evertex;
-  c.run.eend = v.eend;
-  c.run.amp = v.amp;
-  c.run.nper = v.nper;
-  c.done = kStatements;
-}
-
 // The conversion's own control statements, each one's offset noted before it reads; the
 // findings on the names and values read; false when the conversion stops in the control file.
 bool read_control(ZepCheck& c) {
@@ -457,7 +442,8 @@ int check_zep_program(const ZepProgram& p, const Invocation& invocation) {
   c.run.columns = invocation.columns;
   bool read = true;
   if (!c.from_file) {
-    take_arguments(c);
+    take_argument_values(c.run, invocation);
+    c.done = kStatements;
   } else {
     c.report.name_file(c.control);
     read = control_file_readable(c.report, p.name, c.control, "list in: end of file",

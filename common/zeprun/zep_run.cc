@@ -74,9 +74,13 @@ void read_values(ZepRun& run, const StatementWatch& watch) {
 }
 
 void take_arguments(ZepRun& run, const Invocation& invocation) {
+  take_argument_values(run, invocation);
+  echo_names(run);
+}
+
+void take_argument_values(ZepRun& run, const Invocation& invocation) {
   run.inname = invocation.export_name;
   run.outname = invocation.output_name;
-  echo_names(run);
   const ZepValues& v = invocation.values;
   run.vscan = v.vscan;
   run.estart = v.estart;

@@ -63,6 +63,9 @@ void read_values(ZepRun& run, const StatementWatch& watch = {});
 /// control file: the names echoed on the console, the values and the columns stored.
 void take_arguments(ZepRun& run, const Invocation& invocation);
 
+/// take_arguments without the console lines (--check).
+void take_argument_values(ZepRun& run, const Invocation& invocation);
+
 /// erange, then freq, from the control values alone.
 void derive_erange_freq(ZepRun& run);
 
