@@ -28,7 +28,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # vantor and pressik run unix2dos on every file they write. The Python module convkit needs
 # Debian's python3 and python3-numpy; its compiled part was built for one python3 version.
 set(convkit_python_depends "python3, python3-numpy")
-if(CONVKIT_PYTHON_NATIVE)
+if(CONVKIT_PYTHON_NATIVE AND CONVKIT_PYTHON_MAJOR MATCHES "^[0-9]+$"
+   AND CONVKIT_PYTHON_MINOR MATCHES "^[0-9]+$")
   math(EXPR convkit_python_next "${CONVKIT_PYTHON_MINOR} + 1")
   set(convkit_python_depends "python3 (>= ${CONVKIT_PYTHON_MAJOR}.${CONVKIT_PYTHON_MINOR}~), \
 python3 (<< ${CONVKIT_PYTHON_MAJOR}.${convkit_python_next}), python3-numpy")
