@@ -65,6 +65,8 @@ struct ZepCheck {
   int done = 0;                          // statements completed
   std::string export_name, output_name;  // as opened
   std::string read_name;                 // the export the check reads (the meant name, at times)
+  std::string meant_output;              // the output the check looks at, when it reads on
+  bool reads_on = false;                 // the check reads on with the names the lines mean
   ExportOpen open;
   ExportReads reads;
   ExportLines seen;
@@ -145,21 +147,27 @@ bool read_control(ZepCheck& c) {
   return false;
 }
 
-// With LF ends the export's name loses its last character. When that name is missing and the
-// one the line shows exists, the check says so and reads on with the name the user meant.
+// With LF ends a name loses its last character: the name line k means, when that is the name
+// read plus one character, and "" otherwise.
+std::string meant_name(const ZepCheck& c, int k, const std::string& cut) {
+  const ControlLine* l = c.line_of(k);
+  if (!c.from_file || l == nullptr || l->crlf || !l->ended || cut.empty()) return "";
+  std::string meant = name_as_opened(l->text.data(), static_cast<int>(l->text.size()));
+  if (meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) return "";
+  return meant;
+}
+
+// When the export's cut name is missing and the one the line shows exists, the check says so
+// and reads on with the names the user meant, the export's and the output's.
 bool read_on_with_meant_name(ZepCheck& c) {
-  const ControlLine* l = c.line_of(kInName);
-  if (l == nullptr || l->crlf || !l->ended) return false;
-  const std::string meant = name_as_opened(l->text.data(), static_cast<int>(l->text.size()));
-  if (!c.from_file) return false;
   const std::string& cut = c.export_name;
-  if (cut.empty() || meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) {
-    return false;
-  }
+  const std::string meant = meant_name(c, kInName, cut);
+  if (meant.empty()) return false;
   const OpenForecast as_cut = forecast_open(cut), as_meant = forecast_open(meant);
   if (!as_cut.creates || !as_meant.failure.empty() || as_meant.creates || as_meant.fifo) {
     return false;
   }
+  c.meant_output = meant_name(c, kOutName, opened(c.run.outname));
   c.open.created = true;
   c.stop.first_line = "list in: end of file";
   c.stop_place = c.at(kInName);
@@ -169,8 +177,13 @@ bool read_on_with_meant_name(ZepCheck& c) {
                    "would create " +
                    shown(cut) + " empty and stop with \"" + c.stop.first_line +
                    "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
-                   shown(meant) + ", the name this line means");
+                   shown(meant) +
+                   (c.meant_output.empty() ? ", the name this line means"
+                                           : " and " + shown(c.meant_output) +
+                                                 ", the names these lines mean, for the rest of "
+                                                 "its findings"));
   c.read_name = meant;
+  c.reads_on = true;
   return true;
 }
 
@@ -241,15 +254,15 @@ void judge_derived(ZepCheck& c) {
                      " mV: a reader that takes them for the "
                      "sweep's bounds gets them wrong");
   }
-  if (!c.export_read || c.stop) return;
+  if (!(c.export_read || c.reads_on) || c.reads.stop) return;
   if (c.reads.npts == 0) {
-    c.report.add(Severity::warning, {c.export_name, c.seen.heading_line, 0},
+    c.report.add(Severity::warning, {c.read_name, c.seen.heading_line, 0},
                  "no data line follows the column heading: the ZEP file gets its 41 header "
                  "records only, and delt is " +
                      number_text(r.delt));
   } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.vscan != 0.0 &&
              !std::isfinite(r.delt)) {
-    c.report.add(Severity::warning, {c.export_name, 0, 0},
+    c.report.add(Severity::warning, {c.read_name, 0, 0},
                  "the export gives " + std::to_string(r.npts) +
                      (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
                      (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
@@ -325,20 +338,20 @@ void judge_sweep(ZepCheck& c) {
 
 // The numbers the ZEP file will hold, against what the export says of itself.
 void judge_numbers(ZepCheck& c) {
-  if (!c.export_read || (c.stop && !c.stop_after_output)) return;
+  if (!(c.export_read || c.reads_on) || (c.reads.stop && !c.reads.stop_after_output)) return;
   const std::string roles = heading_roles(c.seen.heading_text);
   const std::string reads = columns_text(c.run.columns);
   if (c.seen.two_value_lines == 0) {
-    judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
+    judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
   const bool roles_right = roles.empty() || roles_fit(roles, reads);
   const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (c.seen.misaligned) return;
   if (!c.reads.at_limit) {
-    judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
-                       c.reads.npts, true);
+    judge_stated_count(c.report, {c.read_name, c.seen.stated_line, 0}, c.seen.stated, c.reads.npts,
+                       true);
   }
-  if (c.stop || c.reads.converted < 2 || !roles_right) return;
+  if (c.reads.stop || c.reads.converted < 2 || !roles_right) return;
   if (!roles.empty() && roles_right && c.run.columns.time >= 0 && count_right &&
       !c.reads.at_limit) {
     judge_time_axis(c);
@@ -350,6 +363,11 @@ void judge_numbers(ZepCheck& c) {
 void forecast_output(ZepCheck& c) {
   c.output_name = opened(c.run.outname);
   const bool opened = !c.stop || c.stop_after_output;
+  if (c.reads_on && !c.meant_output.empty() && !c.reads.stop) {
+    std::string open_stop;
+    check_output(c.report, c.at(kOutName), c.meant_output, c.read_name, kExportUnit, c.control,
+                 open_stop);
+  }
   if (c.output_name.empty()) {
     if (!c.stop) c.stop.first_line = "open: null file name";
   } else if (opened) {
