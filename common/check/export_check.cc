@@ -48,6 +48,12 @@ RunOn run_on(std::string_view text, const ValueShape& s) {
           std::string(text.substr(from, static_cast<size_t>(s.junk_column - s.number_column)))};
 }
 
+// A line whose values are parted by a byte the reads do not take for a separator.
+std::string parted_by(const ValueShape& s) {
+  return "the values of this line are parted by " + shown(std::string(1, s.separator)) +
+         ", which the conversion does not take for a separator";
+}
+
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The number a header line states for the points: "Points: 201", "number of points = 201",
@@ -101,9 +107,7 @@ struct Locator {
       return;
     }
     if (s.numbers < need && s.separator != 0) {
-      at(s.junk_column, "the values of this line are parted by " +
-                            shown(std::string(1, s.separator)) +
-                            ", which the conversion does not take for a separator");
+      at(s.junk_column, parted_by(s));
       return;
     }
     if (s.numbers < need && s.junk_column > 0) {
@@ -252,9 +256,7 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
     if (s.separator != 0) {
       if (++d.parted == 1) {
         report.add(Severity::error, {name, l.number, s.junk_column},
-                   "the values of this line are parted by " + shown(std::string(1, s.separator)) +
-                       ", which the conversion does not take for a separator (a blank, a tab or "
-                       "a comma is): it reads " +
+                   parted_by(s) + " (a blank, a tab or a comma is): it reads " +
                        plural(s.numbers, "value", "values") + " where the line holds " +
                        std::to_string(s.separated) +
                        "; export with blanks or tabs between the "

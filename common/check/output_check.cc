@@ -29,17 +29,29 @@ bool is_full_device(const struct stat& st) {
   return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 7;
 }
 
+// The folder a new output is created in, by the open's forecast (a link: its target's folder).
+std::string folder_of(const std::string& output, const OpenForecast& open) {
+  const std::string& path = open.created.empty() ? output : open.created;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
                         const std::string& export_name, int export_unit, const std::string& control,
                         std::string& stop) {
+  // A failure sure to come: the first line of its report, quoted in the finding.
+  const auto fails = [&](std::string first_line, const std::string& before,
+                         const std::string& after) {
+    stop = std::move(first_line);
+    report.add(Severity::error, place, before + ": the conversion stops with \"" + stop + after);
+    return OutputFate::fails;
+  };
   if (same_file(output, export_name)) {
     stop = "open: file already connected to unit " + std::to_string(export_unit);
     report.add(Severity::error, place,
-               "the output is the export itself: the conversion refuses to open it (\"open: "
-               "file already connected to unit " +
-                   std::to_string(export_unit) +
+               "the output is the export itself: the conversion refuses to open it (\"" + stop +
                    "\") and the export stays untouched; name another output file");
     return OutputFate::refused;
   }
@@ -47,40 +59,28 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   const OpenForecast open = forecast_open(output);
   struct stat out;
   const bool exists = stat(output.c_str(), &out) == 0;
+  const std::string name = "the output " + shown(output);
+  if (!open.failure.empty() && exists) {
+    return fails(open.failure, name + " exists and cannot be opened",
+                 "\"; remove it or name another file");
+  }
   if (!open.failure.empty()) {
-    const std::string& shown_at = open.created.empty() ? output : open.created;
-    std::string folder = ".";
-    size_t slash = shown_at.rfind('/');
-    if (slash != std::string::npos) folder = slash == 0 ? "/" : shown_at.substr(0, slash);
-    const std::string& failure = open.failure;
-    if (exists) {
-      stop = failure;
-      report.add(Severity::error, place,
-                 "the output " + shown(output) +
-                     " exists and cannot be opened: the conversion "
-                     "stops with \"" +
-                     stop + "\"; remove it or name another file");
-      return OutputFate::fails;
-    }
-    const std::string why = failure.find("No such file") != std::string::npos ? "does not exist"
-                            : failure.find("Read-only") != std::string::npos
+    const bool missing = open.failure.find("No such file") != std::string::npos;
+    const std::string why = missing ? "does not exist"
+                            : open.failure.find("Read-only") != std::string::npos
                                 ? "is on a read-only file system"
                                 : "is not writable";
-    const std::string advice = why == "does not exist" ? "create the folder or correct the name"
-                                                       : "convert in a folder of your own";
     const std::string link = open.created.empty() ? "" : " (a link to " + shown(open.created) + ")";
-    stop = failure;
-    report.add(Severity::error, place,
-               "the folder " + shown(folder) + " of the output" + link + " " + why +
-                   ": the conversion stops with \"" + stop + "\"; " + advice);
-    return OutputFate::fails;
+    return fails(
+        open.failure,
+        "the folder " + shown(folder_of(output, open)) + " of the output" + link + " " + why,
+        missing ? "\"; create the folder or correct the name"
+                : "\"; convert in a folder of your own");
   }
   if (exists && claimed_by_a_run(output)) {
-    stop = "open: " + std::string(kInUseMessage);
-    report.add(Severity::error, place,
-               "another run of a converter is writing the output " + shown(output) +
-                   " now: the conversion stops with \"" + stop + "\"; wait until it has ended");
-    return OutputFate::fails;
+    return fails("open: " + std::string(kInUseMessage),
+                 "another run of a converter is writing " + name + " now",
+                 "\"; wait until it has ended");
   }
   if (!control.empty() && same_file(output, control)) {
     report.add(Severity::error, place,
@@ -91,44 +91,33 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   if (!exists) {
     if (!open.created.empty()) {
       report.add(Severity::note, place,
-                 "the output " + shown(output) + " is a link to " + shown(open.created) +
+                 name + " is a link to " + shown(open.created) +
                      ", which does not exist: the conversion creates it");
     }
     return OutputFate::created;
   }
   if (S_ISDIR(out.st_mode)) {
     report.add(Severity::error, place,
-               "the output " + shown(output) +
-                   " is a folder: the conversion cannot write it; "
-                   "name a file");
+               name + " is a folder: the conversion cannot write it; name a file");
     return OutputFate::fails;
   }
   if (is_full_device(out)) {
-    stop = "write: No space left on device";
-    report.add(Severity::error, place,
-               "the output " + shown(output) +
-                   " is a device that takes no byte: the conversion "
-                   "stops with \"" +
-                   stop + "\" at its first line; name a file");
-    return OutputFate::fails;
+    return fails("write: No space left on device", name + " is a device that takes no byte",
+                 "\" at its first line; name a file");
   }
   if (access(output.c_str(), W_OK) != 0) {
     report.add(Severity::error, place,
-               "the output " + shown(output) + " exists and cannot be written (" +
-                   std::strerror(errno) +
+               name + " exists and cannot be written (" + std::strerror(errno) +
                    "): the conversion fails when it writes; remove it or name another file");
     return OutputFate::fails;
   }
   if (!S_ISREG(out.st_mode)) {
     report.add(Severity::note, place,
-               "the output " + shown(output) +
-                   " is not a regular file: the lines go to it as "
-                   "they are written");
+               name + " is not a regular file: the lines go to it as they are written");
     return OutputFate::replaced;
   }
-  report.add(
-      Severity::warning, place,
-      "the output " + shown(output) + " exists and will be replaced: its old content is lost");
+  report.add(Severity::warning, place,
+             name + " exists and will be replaced: its old content is lost");
   return OutputFate::replaced;
 }
 
@@ -141,10 +130,7 @@ bool check_output_room(Report& report, const Place& place, const std::string& ou
     if (!S_ISREG(out.st_mode)) return true;
     freed = static_cast<int64_t>(out.st_blocks) * 512;
   } else {
-    const OpenForecast open = forecast_open(output);
-    const std::string& path = open.created.empty() ? output : open.created;
-    const size_t slash = path.rfind('/');
-    at = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    at = folder_of(output, forecast_open(output));
   }
   struct statvfs fs;
   if (statvfs(at.c_str(), &fs) != 0) return true;

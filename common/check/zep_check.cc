@@ -152,7 +152,7 @@ bool read_control(ZepCheck& c) {
 std::string meant_name(const ZepCheck& c, int k, const std::string& cut) {
   const ControlLine* l = c.line_of(k);
   if (!c.from_file || l == nullptr || l->crlf || !l->ended || cut.empty()) return "";
-  std::string meant = name_as_opened(l->text.data(), static_cast<int>(l->text.size()));
+  std::string meant = opened(l->text);
   if (meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) return "";
   return meant;
 }
