@@ -25,6 +25,12 @@ char role_of(std::string word, bool unit_follows) {
   return 0;
 }
 
+std::string roles_in_words(std::string_view roles) {
+  std::string words;
+  for (char c : roles) words += c == ',' ? std::string(", ") : std::string(1, c);
+  return words;
+}
+
 }  // namespace
 
 std::string heading_roles(std::string_view heading) {
@@ -71,16 +77,6 @@ double factor_near_1000(double a, double b) {
   if (f > 1.0 / 1100.0 && f < 1.0 / 900.0) return f;
   return 0.0;
 }
-
-namespace {
-
-std::string roles_in_words(std::string_view roles) {
-  std::string words;
-  for (char c : roles) words += c == ',' ? std::string(", ") : std::string(1, c);
-  return words;
-}
-
-}  // namespace
 
 bool roles_fit(std::string_view roles, std::string_view reads) {
   if (roles.size() != reads.size()) return false;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "common/check/line_scan.h"
 #include "common/check/value_shape.h"
@@ -356,14 +357,11 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                    want_text + " values, the first here: " + prog + " reads the first " +
                    want_text + " and ignores the rest of the line");
   }
-  if (d.junk > 1) {
-    report.add(Severity::note, {name, 0, 0},
-               std::to_string(d.junk) +
-                   " data lines hold a number followed by other bytes; the first is shown");
-  }
-  if (d.commas > 1) {
-    report.add(Severity::note, {name, 0, 0},
-               std::to_string(d.commas) + " data lines hold a decimal comma; the first is shown");
+  const std::pair<int64_t, const char*> more[] = {
+      {d.junk, " data lines hold a number followed by other bytes; the first is shown"},
+      {d.commas, " data lines hold a decimal comma; the first is shown"}};
+  for (const auto& [n, what] : more) {
+    if (n > 1) report.add(Severity::note, {name, 0, 0}, std::to_string(n) + what);
   }
   f.misaligned = d.short_lines > 0 || d.commas > 0 || d.parted > 0;
   if (last_unended > 0 && last_unended_text && last_unended_data && !reads.stop) {

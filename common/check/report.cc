@@ -24,16 +24,13 @@ void write_all(int fd, std::string_view text) {
 }  // namespace
 
 void Report::name_file(const std::string& file) {
-  for (const std::string& f : files_) {
-    if (f == file) return;
-  }
-  files_.push_back(file);
+  if (std::find(files_.begin(), files_.end(), file) == files_.end()) files_.push_back(file);
 }
 
 void Report::add(Severity severity, const Place& place, std::string_view text) {
   name_file(place.file);
-  size_t rank = 0;
-  while (files_[rank] != place.file) ++rank;
+  const auto rank =
+      static_cast<size_t>(std::find(files_.begin(), files_.end(), place.file) - files_.begin());
   std::string line = place.file;
   if (place.line > 0) {
     line += ':' + std::to_string(place.line);
