@@ -51,6 +51,15 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
   };
   int32_t failing = 0;  // the failing statement's number in its pass
   bool second = false;  // it is in the second pass
+  auto pass = [&](int count, int32_t most, bool& partial) {
+    failing = 1;
+    const int32_t done = point_pass(count, most, partial, [&](int32_t i, const double* v) {
+      failing = i + 1;
+      see(i, v, count);
+    });
+    failing = 0;
+    return done;
+  };
   r.stop = attempt([&] {
     open_unit(kExportUnit, chars, length);
     rewind_unit(kExportUnit);
@@ -59,13 +68,7 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     r.header_stop = false;
     r.heading_found = true;
     r.data_offset = unit_offset(kExportUnit);
-    const int count = reading.count_values;
-    failing = 1;
-    r.npts = point_pass(count, kMaxPoints, r.partial, [&](int32_t i, const double* v) {
-      failing = i + 1;
-      see(i, v, count);
-    });
-    failing = 0;
+    r.npts = pass(reading.count_values, kMaxPoints, r.partial);
     r.converted = r.npts;
     r.at_limit = r.npts == kMaxPoints;
     if (r.at_limit) r.end_offset = unit_offset(kExportUnit);
@@ -77,14 +80,8 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     std::memcpy(again_line, reading.line, kLineLength);
     reading.search_again();
     r.again_offset = unit_offset(kExportUnit);
-    failing = 1;
     bool ignored = false;
-    r.converted =
-        point_pass(reading.convert_values, r.npts, ignored, [&](int32_t i, const double* v) {
-          failing = i + 1;
-          see(i, v, reading.convert_values);
-        });
-    failing = 0;
+    r.converted = pass(reading.convert_values, r.npts, ignored);
   });
   if (r.stop && (second || reading.output_opened_first)) r.stop_after_output = true;
   r.second_pass = r.stop && second;
