@@ -2,6 +2,8 @@
 // and looks at what each line holds.
 #include "common/check/export_check.h"
 
+#include <strings.h>
+
 #include <cstring>
 #include <string>
 #include <utility>
@@ -107,22 +109,26 @@ struct Locator {
       if (!l.ended) at(1, "");  // the end of the file
       return;
     }
-    if (s.numbers < need && s.separator != 0) {
+    if (s.numbers >= need) {
+      at(1, "");
+      return;
+    }
+    if (s.separator != 0) {
       at(s.junk_column, parted_by(s));
       return;
     }
-    if (s.numbers < need && s.junk_column > 0) {
+    if (s.junk_column > 0) {
       const RunOn r = run_on(rest, s);
       at(s.junk_column, shown(r.item) + " is read as the number " + r.number +
                             ", and the bytes after it as the next value, which is no number");
       return;
     }
-    if (s.numbers < need && s.text_column > 0) {
+    if (s.text_column > 0) {
       std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
       at(s.text_column, quoted_text(word, 40) + " stands where a number is due");
       return;
     }
-    if (s.numbers < need && l.crlf) {
+    if (l.crlf) {
       empty_crlf = s.blank;
       std::string reason =
           s.blank ? std::string("an empty line among the data of a CR LF export")
@@ -131,10 +137,6 @@ struct Locator {
                         " are due, and with CR LF line ends its carriage return stands "
                         "where the next value is looked for";
       at(static_cast<int64_t>(text.size() - skip) + 1, reason);
-      return;
-    }
-    if (s.numbers >= need) {
-      at(1, "");
       return;
     }
     need -= s.numbers;
@@ -203,14 +205,10 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
     }
     if (!reads.heading_found) {
       // The header search reads to the end: where the user's heading may be.
-      if (capital_heading == 0 && first_word(vis).size() >= 6) {
-        std::string word = first_word(vis);
-        std::string low = word.substr(0, 6);
-        for (char& c : low) c = lower(c);
-        if (low == "number") {
-          capital_heading = l.number;
-          capital_word = word;
-        }
+      const std::string word = first_word(vis);
+      if (capital_heading == 0 && strncasecmp(word.c_str(), "number", 6) == 0) {
+        capital_heading = l.number;
+        capital_word = word;
       }
       if (s.numbers >= 2 && s.text_column == 0 && real_heading == 0 && last_text_line > 0) {
         real_heading = last_text_line;
