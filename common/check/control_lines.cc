@@ -60,15 +60,14 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
                        const std::string& what) {
   std::string_view text = line.text;
   if (line.crlf) text.remove_suffix(1);
-  ValueShape s = value_shape(text);
+  const ValueShape s = value_shape(text);
+  const size_t first = text.find_first_not_of(" \t");
   if (s.comma_column > 0 && s.numbers >= 1) {
-    size_t len = number_length(text.substr(text.find_first_not_of(" \t")));
-    std::string read(text.substr(text.find_first_not_of(" \t"), len));
+    const std::string read(text.substr(first, number_length(text.substr(first))));
     report.add(Severity::warning, {file.name, line.number, s.comma_column},
                "a decimal comma: the conversion takes the comma for a separator and reads " + what +
                    " as " + read + "; write a decimal point");
-  } else if (s.junk_column > 0 &&
-             s.number_column == static_cast<int>(text.find_first_not_of(" \t") + 1)) {
+  } else if (s.junk_column > 0 && s.number_column == static_cast<int>(first + 1)) {
     std::string number(text.substr(static_cast<size_t>(s.number_column - 1),
                                    static_cast<size_t>(s.junk_column - s.number_column)));
     report.add(Severity::warning, {file.name, line.number, s.junk_column},
