@@ -119,13 +119,19 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
 
 // The text stands in for a file of that one item: a unit of its own, never connected, whose
 // buffer holds the text and whose end is the text's end.
-NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) {
-  std::string bytes(text);
-  Unit u;
+namespace {
+void lay_text(Unit& u, std::string& bytes) {
   u.buf = bytes.data();
   u.cap = u.len = bytes.size();
   u.reading = true;
   u.at_end = true;
+}
+}  // namespace
+
+NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) {
+  std::string bytes(text);
+  Unit u;
+  lay_text(u, bytes);
   ListRead r{u, true};
   NumberScan scan = try_scan_number(r, item.kind == ItemKind::integer);
   if (scan == NumberScan::not_integer) return NumberTextOutcome::not_whole;
@@ -138,10 +144,7 @@ NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) 
 NumberText scan_number_text(std::string_view text) {
   std::string bytes(text);
   Unit u;
-  u.buf = bytes.data();
-  u.cap = u.len = bytes.size();
-  u.reading = true;
-  u.at_end = true;
+  lay_text(u, bytes);
   ListRead r{u, true};
   NumberOutcome outcome = NumberOutcome::invalid_number;
   switch (try_scan_number(r, false)) {

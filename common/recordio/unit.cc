@@ -227,6 +227,15 @@ void refuse_second_unit(int n, int fd) {
   }
 }
 
+// The unit goes on with another descriptor for the same file, its buffer empty.
+void take_descriptor(Unit& u, int fd, bool may_read, bool may_write) {
+  u.fd = fd;
+  u.may_read = may_read;
+  u.may_write = may_write;
+  u.pos = u.len = u.committed = 0;
+  u.reading = false;
+}
+
 // Opens a FIFO for writing only, as a shell redirection does: the open waits for a reader, so
 // no line goes into a pipe that nobody reads. The FIFO's read end is given up first, or the run
 // would be its own reader. A signal ends the wait with its report.
@@ -239,11 +248,7 @@ bool reopen_fifo_for_writing(Unit& u) {
     begin_open(u.number, u.name);  // the report names the file the unit held
     return false;
   }
-  u.fd = fd;
-  u.may_read = false;
-  u.may_write = true;
-  u.pos = u.len = u.committed = 0;
-  u.reading = false;
+  take_descriptor(u, fd, false, true);
   return true;
 }
 
@@ -259,11 +264,7 @@ bool reopen(Unit& u, bool allow_read_only) {
   if (fd < 0) return false;
   if (at > 0) lseek(fd, at, SEEK_SET);
   close(u.fd);
-  u.fd = fd;
-  u.may_read = true;
-  u.may_write = can_write;
-  u.pos = u.len = u.committed = 0;
-  u.reading = false;
+  take_descriptor(u, fd, true, can_write);
   return true;
 }
 
