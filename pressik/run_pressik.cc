@@ -32,8 +32,10 @@ void run_pressik(const Invocation& invocation) {
   // Own summary.
   write_list({});
   write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
-  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
-  write_list({text_out("Total E range,vscan = "), real_out(run.erange), real_out(run.vscan)});
+  write_list(
+      {text_out("AC signal of amplitude,freq ="), real_out(run.values.amp), real_out(run.freq)});
+  write_list(
+      {text_out("Total E range,vscan = "), real_out(run.erange), real_out(run.values.vscan)});
   write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);

@@ -28,7 +28,8 @@ void run_vantor(const Invocation& invocation) {
   write_list({});
   write_list({text_out("Found"), int_out(run.npts), text_out(" data points")});
   write_list({text_out("Header length ="), int_out(scan.nhead)});
-  write_list({text_out("AC signal of amplitude,freq ="), real_out(run.amp), real_out(run.freq)});
+  write_list(
+      {text_out("AC signal of amplitude,freq ="), real_out(run.values.amp), real_out(run.freq)});
   write_list({text_out("Determined delt ="), real_out(run.delt)});
 
   open_zep_output(run);

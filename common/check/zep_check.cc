@@ -234,15 +234,16 @@ void judge_derived(ZepCheck& c) {
             number_text(r.freq) + and_delt + ", and the ZEP file shows them so; check lines " +
             std::to_string(c.line_no(kEstart)) + " to " + std::to_string(c.line_no(kEend)));
   }
-  if (r.vscan == 0.0) {
+  if (r.values.vscan == 0.0) {
     c.report.add(Severity::warning, c.at(kVscan),
                  "vscan is 0: freq is " + number_text(r.freq) + and_delt +
                      ", and the ZEP file shows them so; give the scan rate in V/s");
   }
   // The header's Max is the vertex and its Min the lower of start and vertex.
-  const ZepRecords records = zep_records({r.estart, r.evertex, r.eend, r.vscan, r.amp, r.freq});
-  const double top = 1000.0 * std::max({r.estart, r.evertex, r.eend});
-  const double bottom = 1000.0 * std::min({r.estart, r.evertex, r.eend});
+  const ZepRecords records = zep_records(
+      {r.values.estart, r.values.evertex, r.values.eend, r.values.vscan, r.values.amp, r.freq});
+  const double top = 1000.0 * std::max({r.values.estart, r.values.evertex, r.values.eend});
+  const double bottom = 1000.0 * std::min({r.values.estart, r.values.evertex, r.values.eend});
   if (std::isfinite(top) && std::isfinite(bottom) &&
       (records.max_mv != top || records.min_mv != bottom)) {
     c.report.add(Severity::warning, c.at(kEvertex),
@@ -260,7 +261,7 @@ void judge_derived(ZepCheck& c) {
                  "no data line follows the column heading: the ZEP file gets its 41 header "
                  "records only, and delt is " +
                      number_text(r.delt));
-  } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.vscan != 0.0 &&
+  } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.values.vscan != 0.0 &&
              !std::isfinite(r.delt)) {
     c.report.add(Severity::warning, {c.read_name, 0, 0},
                  "the export gives " + std::to_string(r.npts) +
@@ -287,8 +288,8 @@ void judge_time_axis(ZepCheck& c) {
                      " s after its first point";
   const double f = factor_near_1000(ours, theirs);
   if (f != 0.0 && f < 1.0) {
-    text += ": the scan rate is in V/s, and " + number_text(c.run.vscan) +
-            " looks like mV/s; write " + number_text(c.run.vscan / 1000.0);
+    text += ": the scan rate is in V/s, and " + number_text(c.run.values.vscan) +
+            " looks like mV/s; write " + number_text(c.run.values.vscan / 1000.0);
   } else if (f != 0.0) {
     text += ": vscan is 1000 times too small, or the potentials are in mV";
   } else {
@@ -302,9 +303,9 @@ void judge_sweep(ZepCheck& c) {
   const PointValues& v = c.reads.values;
   const ZepRun& r = c.run;
   const int e = r.columns.potential;
-  const double lo = std::min({r.estart, r.evertex, r.eend});
-  const double hi = std::max({r.estart, r.evertex, r.eend});
-  const double tolerance = std::abs(r.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
+  const double lo = std::min({r.values.estart, r.values.evertex, r.values.eend});
+  const double hi = std::max({r.values.estart, r.values.evertex, r.values.eend});
+  const double tolerance = std::abs(r.values.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
   const double extreme =
       std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
   struct Pair {
@@ -315,7 +316,7 @@ void judge_sweep(ZepCheck& c) {
   const bool whole = !c.reads.at_limit && c.reads.converted == c.reads.npts;
   const Pair pairs[] = {
       {kEstart, v.first[0], "first"}, {kEvertex, extreme, "extreme"}, {kEend, v.last[0], "last"}};
-  const double ours[] = {0, 0, 0, r.estart, r.evertex, r.eend};
+  const double ours[] = {0, 0, 0, r.values.estart, r.values.evertex, r.values.eend};
   for (const Pair& pair : pairs) {
     if (pair.statement == kEend && !whole) continue;
     const double mine = ours[pair.statement];
@@ -409,12 +410,13 @@ void summarize(ZepCheck& c) {
     report.summary("output", shown(r.outname) + " (OUTPUT)");
   }
   if (c.invocation.columns_given) report.summary("columns", columns_text(r.columns));
-  const double values[] = {0, 0, r.vscan, r.estart, r.evertex, r.eend, r.amp, 0};
+  const double values[] = {
+      0, 0, r.values.vscan, r.values.estart, r.values.evertex, r.values.eend, r.values.amp, 0};
   for (int k = kVscan; k < kNper; ++k) {
     report.summary(kValues[k].argument + 2,
                    number_text(values[k]) + kValues[k].unit + " (" + c.given_by(k) + ")");
   }
-  report.summary("nper", std::to_string(r.nper) + " (" + c.given_by(kNper) + ")");
+  report.summary("nper", std::to_string(r.values.nper) + " (" + c.given_by(kNper) + ")");
   report.summary("erange", number_text(r.erange) + " V");
   report.summary("freq", number_text(r.freq) + " Hz");
   if (c.delt_known()) report.summary("delt", number_text(r.delt) + " s");

@@ -64,13 +64,14 @@ void read_names(ZepRun& run, const StatementWatch& watch) {
 }
 
 void read_values(ZepRun& run, const StatementWatch& watch) {
-  double* const reals[] = {&run.vscan, &run.estart, &run.evertex, &run.eend, &run.amp};
+  double* const reals[] = {&run.values.vscan, &run.values.estart, &run.values.evertex,
+                           &run.values.eend, &run.values.amp};
   for (int k = 0; k < 5; ++k) {
     if (watch) watch(2 + k);
     read_free(kControlUnit, {real_item(*reals[k])}, false);
   }
   if (watch) watch(7);
-  read_free(kControlUnit, {integer_item(run.nper)}, false);
+  read_free(kControlUnit, {integer_item(run.values.nper)}, false);
 }
 
 void take_arguments(ZepRun& run, const Invocation& invocation) {
@@ -81,23 +82,18 @@ void take_arguments(ZepRun& run, const Invocation& invocation) {
 void take_argument_values(ZepRun& run, const Invocation& invocation) {
   run.inname = invocation.export_name;
   run.outname = invocation.output_name;
-  const ZepValues& v = invocation.values;
-  run.vscan = v.vscan;
-  run.estart = v.estart;
-  run.evertex = v.evertex;
-  run.eend = v.eend;
-  run.amp = v.amp;
-  run.nper = v.nper;
+  run.values = invocation.values;
 }
 
 void derive_erange_freq(ZepRun& run) {
-  run.erange = std::abs(run.estart - run.evertex) + std::abs(run.eend - run.evertex);
-  run.freq = (static_cast<double>(run.nper) * run.vscan) / run.erange;
+  run.erange = std::abs(run.values.estart - run.values.evertex) +
+               std::abs(run.values.eend - run.values.evertex);
+  run.freq = (static_cast<double>(run.values.nper) * run.values.vscan) / run.erange;
 }
 
 double derive_delt(const ZepRun& run, TimeSteps steps) {
   const int32_t intervals = steps == TimeSteps::per_point ? run.npts : run.npts - 1;
-  return run.erange / (static_cast<double>(intervals) * run.vscan);
+  return run.erange / (static_cast<double>(intervals) * run.values.vscan);
 }
 
 void open_export(const ZepRun& run) {
@@ -121,7 +117,8 @@ void open_zep_output(const ZepRun& run) {
 }
 
 void write_zep_file(const ZepRun& run) {
-  write_zep_header(kZepUnit, {run.estart, run.evertex, run.eend, run.vscan, run.amp, run.freq});
+  write_zep_header(kZepUnit, {run.values.estart, run.values.evertex, run.values.eend,
+                              run.values.vscan, run.values.amp, run.freq});
   PointRecord point(run.columns.count);
   const int e = run.columns.potential, current = run.columns.current;
   read_points(point, run.npts, [&](int32_t i, const double* v) {

@@ -23,12 +23,7 @@ struct ZepRun {
   char outcut[kLineLength];  // from a control file: the ZEP file's name as cut
   std::string_view inname;   // the export's name as the run opens it: cut, or as given
   std::string_view outname;  // the ZEP file's name as the run opens it
-  double vscan = 0.0;        // V/s
-  double estart = 0.0;       // V
-  double evertex = 0.0;      // V
-  double eend = 0.0;         // V
-  double amp = 0.0;          // mV
-  int32_t nper = 0;          // AC periods over the whole sweep
+  ZepValues values;          // from the control file's lines 3 to 8, or the arguments
   Columns columns;           // the roles of a data line's values
   double erange = 0.0;       // V
   double freq = 0.0;         // Hz
