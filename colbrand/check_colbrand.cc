@@ -11,7 +11,7 @@
 #include "common/check/evidence.h"
 #include "common/check/export_check.h"
 #include "common/check/export_reads.h"
-#include "common/check/line_scan.h"
+#include "common/recordio/line_scan.h"
 #include "common/check/name_check.h"
 #include "common/check/opening.h"
 #include "common/check/output_check.h"

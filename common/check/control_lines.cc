@@ -1,6 +1,6 @@
 #include "common/check/control_lines.h"
 
-#include "common/check/line_scan.h"
+#include "common/recordio/line_scan.h"
 #include "common/check/value_shape.h"
 
 namespace convkit {

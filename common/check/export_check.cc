@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "common/check/line_scan.h"
+#include "common/recordio/line_scan.h"
 #include "common/check/value_shape.h"
 #include "common/convert/export_header.h"
 

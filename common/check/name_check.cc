@@ -3,7 +3,7 @@
 // user learns which habit to change.
 #include "common/check/name_check.h"
 
-#include "common/check/line_scan.h"
+#include "common/recordio/line_scan.h"
 
 namespace convkit {
 

@@ -1,6 +1,6 @@
 // Whole lines inside the buffer are seen in place; only a line that crosses the end of the
 // buffer is copied, and then no more than kKeptBytes of it.
-#include "common/check/line_scan.h"
+#include "common/recordio/line_scan.h"
 
 #include <fcntl.h>
 #include <unistd.h>
