@@ -15,8 +15,8 @@ constexpr size_t kBufferBytes = 256 * 1024;
 
 }  // namespace
 
-LineScan::LineScan(const std::string& path) : buf_(kBufferBytes) {
-  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+LineScan::LineScan(const std::string& path, PipeWait wait) : buf_(kBufferBytes) {
+  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | (wait == PipeWait::no ? O_NONBLOCK : 0));
   if (fd_ < 0) error_ = errno;
 }
 

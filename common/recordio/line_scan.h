@@ -1,5 +1,6 @@
-// Lines of a file, one pass, for the check's own look at the bytes: where each line starts,
-// how it ends, and its first bytes. Memory stays fixed whatever the file: a line longer than
+// Lines of a file, one pass: where each line starts, how it ends, and its first bytes. It serves
+// the check's own look at the bytes (line ends, zero bytes, a byte-order mark) and the trace
+// reader (its lines, one at a time). Memory stays fixed whatever the file: a line longer than
 // kKeptBytes is seen by its first bytes only.
 #pragma once
 
@@ -28,19 +29,25 @@ struct Line {
   }
 };
 
+/// Whether reading a pipe waits for its writer: the check must never wait (a FIFO without a
+/// writer reads as empty, a pipe without data yet as a read error); a reader does.
+enum class PipeWait { no, yes };
+
 /// Reads a file line by line.
 class LineScan {
  public:
   /// Opens path for reading only.
-  explicit LineScan(const std::string& path);
+  explicit LineScan(const std::string& path, PipeWait wait = PipeWait::no);
   ~LineScan();
   LineScan(const LineScan&) = delete;
   LineScan& operator=(const LineScan&) = delete;
 
   /// Whether the file could be opened; else the system's error number.
   bool ok() const { return fd_ >= 0; }
+  /// The system's error number of a failed open or read, or 0.
   int error() const { return error_; }
-  /// The next line; false at the end of the file.
+  /// The next line; false at the end of the file. After a read error, error() is set and the
+  /// line, if any, is cut where the error came.
   bool next(Line& line);
   /// The offset of the first zero byte seen so far, or -1.
   int64_t first_zero() const { return first_zero_; }

@@ -1,21 +1,17 @@
-// The reader keeps one buffer of the file and the current line; nothing grows with the file.
+// The reader sees each line in LineScan's buffer, where it lies; nothing grows with the file.
 // Every refusal names the line (from 1) and the column (the byte, from 1) where the file stops
 // being what the family writes, the text found there and what was expected instead.
 #include "common/trace/trace_reader.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <system_error>
-#include <vector>
 
+#include "common/recordio/line_scan.h"
 #include "common/trace/number_text.h"
 #include "common/trace/parse_error.h"
 
 namespace convkit {
 namespace {
 
-constexpr size_t kBufferSize = 64 * 1024;
 constexpr size_t kMaxItems = 4;  // a data line's three numbers and the first item too many
 
 struct Item {
@@ -65,63 +61,36 @@ const char* const kThreeNumbers = "three numbers (potential, current, time)";
 
 }  // namespace
 
-TraceReader::TraceReader(const std::string& path) : path_(path) {
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) throw std::system_error(errno, std::generic_category(), path);
-  buffer_ = std::make_unique<char[]>(kBufferSize);
-  line_text_.reserve(kMaxLineLength + 2);
-  try {
-    read_header();
-  } catch (...) {
-    std::fclose(file_);
-    file_ = nullptr;
-    throw;
-  }
+// The text past the longest line is found in the line's first bytes.
+static_assert(kKeptBytes >= static_cast<size_t>(kMaxLineLength) + 2);
+
+TraceReader::TraceReader(const std::string& path)
+    : path_(path), lines_(std::make_unique<LineScan>(path, PipeWait::yes)) {
+  if (!lines_->ok()) throw std::system_error(lines_->error(), std::generic_category(), path);
+  read_header();
 }
 
-TraceReader::~TraceReader() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+TraceReader::~TraceReader() = default;
 
 bool TraceReader::next_line() {
-  line_text_.clear();
-  bool any = false;
-  bool overflow = false;
-  for (;;) {
-    if (begin_ == end_) {
-      if (at_eof_) break;
-      const size_t n = std::fread(buffer_.get(), 1, kBufferSize, file_);
-      if (n == 0) {
-        if (std::ferror(file_)) throw std::system_error(errno, std::generic_category(), path_);
-        at_eof_ = true;
-        break;
-      }
-      begin_ = 0;
-      end_ = n;
-    }
-    any = true;
-    const char* start = buffer_.get() + begin_;
-    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
-    const size_t take = lf != nullptr ? static_cast<size_t>(lf - start) : end_ - begin_;
-    const size_t room = kMaxLineLength + 2 - line_text_.size();
-    line_text_.append(start, take < room ? take : room);
-    overflow = overflow || take > room;
-    begin_ += take;
-    if (lf != nullptr) {
-      ++begin_;
-      break;
-    }
+  Line line;
+  const bool any = lines_->next(line);
+  if (lines_->error() != 0) {
+    throw std::system_error(lines_->error(), std::generic_category(), path_);
   }
   if (!any) return false;
-  ++line_;
-  // A CR before the line feed (or at the end of the file) is the line end's.
-  cr_ = !overflow && !line_text_.empty() && line_text_.back() == '\r';
-  if (cr_) line_text_.pop_back();
-  if (overflow || line_text_.size() > static_cast<size_t>(kMaxLineLength)) {
+  line_ = line.number;
+  // A CR before the line feed (or at the end of the file) is the line end's, unless the line is
+  // too long anyway; then the refusal shows the two bytes past the limit.
+  std::string_view text = line.text;
+  cr_ = line.length <= kMaxLineLength + 2 && !text.empty() && text.back() == '\r';
+  if (cr_) text.remove_suffix(1);
+  if (line.length - (cr_ ? 1 : 0) > kMaxLineLength) {
     throw ParseError(path_, line_, kMaxLineLength + 1,
-                     quoted_text(std::string_view(line_text_).substr(kMaxLineLength)),
+                     quoted_text(text.substr(static_cast<size_t>(kMaxLineLength), 2)),
                      "a line end within " + std::to_string(kMaxLineLength) + " bytes");
   }
+  line_text_ = text;
   return true;
 }
 

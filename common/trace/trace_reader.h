@@ -1,5 +1,6 @@
 // The streaming reader of a trace file: the header first, then one point at a time, in constant
-// memory (one buffer, one line), with the line number at hand.
+// memory (the lines come from LineScan), with the line number at hand. A pipe is read as its
+// writer sends.
 //
 // Where the header ends is found from the content: at the first line whose items are all
 // numbers. Items are separated by blanks or TABs; a line ends in LF or CR LF; blanks after the
@@ -8,13 +9,15 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/trace/trace_header.h"
 
 namespace convkit {
+
+class LineScan;
 
 /// The longest line a reader takes, line end excluded; a longer one is refused.
 inline constexpr int64_t kMaxLineLength = 1024;
@@ -56,13 +59,9 @@ class TraceReader {
   bool parse_point(TracePoint& point);
 
   std::string path_;
-  std::FILE* file_ = nullptr;
-  std::unique_ptr<char[]> buffer_;
-  size_t begin_ = 0;  // the unread bytes of the buffer
-  size_t end_ = 0;
-  bool at_eof_ = false;
-  std::string line_text_;  // the current line, line end removed
-  bool cr_ = false;        // the current line ended in CR LF
+  std::unique_ptr<LineScan> lines_;
+  std::string_view line_text_;  // the current line, line end removed (until the next is read)
+  bool cr_ = false;             // the current line ended in CR LF
   int64_t line_ = 0;
   bool pending_point_ = false;  // the line that ended the header is the first point
   TracePoint first_point_;

@@ -36,6 +36,10 @@ def unescape(text):
                 out.append(int(text[i + 2:i + 4], 16))
                 i += 4
                 continue
+            if c == "_":
+                out += b" " * int(text[i + 2:i + 6])
+                i += 6
+                continue
             out += {"t": b"\t", "r": b"\r", "n": b"\n", "\\": b"\\"}[c]
             i += 2
             continue

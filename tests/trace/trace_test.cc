@@ -1,15 +1,21 @@
 // The trace library: the shared test vectors, the read-write identity over the golden cases'
 // ZEP files, and the sampling facts and the check on a file the programs wrote.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <numbers>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/trace/header_check.h"
@@ -47,6 +53,10 @@ std::string unescape(const std::string& s) {
     if (c == 'x') {
       out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
       i += 2;
+    }
+    if (c == '_') {
+      out.append(std::stoul(s.substr(i + 1, 4)), ' ');
+      i += 4;
     }
   }
   return out;
@@ -134,6 +144,33 @@ std::string fact(const Trace& t, const std::string& key) {
   return "";
 }
 
+// Reads bytes as a trace from a pipe, as from a process substitution; the writer sends them
+// only after a pause, so the reader has to wait for them.
+Trace read_through_pipe(const std::string& bytes) {
+  int ends[2];
+  if (::pipe(ends) != 0) throw std::runtime_error("pipe failed");
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (size_t done = 0; done < bytes.size();) {
+      const ssize_t n = ::write(ends[1], bytes.data() + done, bytes.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    ::close(ends[1]);
+  });
+  std::exception_ptr error;
+  Trace t;
+  try {
+    t = read("/dev/fd/" + std::to_string(ends[0]));
+  } catch (...) {
+    error = std::current_exception();
+  }
+  writer.join();
+  ::close(ends[0]);
+  if (error) std::rethrow_exception(error);
+  return t;
+}
+
 TEST(TraceRead, Vectors) {
   const std::vector<Vector> vectors = load_vectors();
   ASSERT_GT(vectors.size(), 30u);
@@ -157,27 +194,31 @@ TEST(TraceRead, Vectors) {
       }
       continue;
     }
-    Trace t;
-    try {
-      t = read(path);
-    } catch (const ParseError& e) {
-      ADD_FAILURE() << e.what();
-      continue;
-    }
-    for (std::string item; expect >> item;) {
-      const size_t eq = item.find('=');
-      const std::string key = item.substr(0, eq), value = item.substr(eq + 1);
-      if (key != "p0") {
-        EXPECT_EQ(fact(t, key), value) << key;
+    const std::vector<std::string> facts{std::istream_iterator<std::string>(expect), {}};
+    for (const bool piped : {false, true}) {
+      SCOPED_TRACE(piped ? "from a pipe" : "from a file");
+      Trace t;
+      try {
+        t = piped ? read_through_pipe(v.input) : read(path);
+      } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what();
         continue;
       }
-      ASSERT_FALSE(t.time_s.empty());
-      std::istringstream values(value);
-      const double got[3] = {t.potential_v[0], t.current_a[0], t.time_s[0]};
-      for (double g : got) {
-        std::string text;
-        std::getline(values, text, ',');
-        EXPECT_EQ(g, std::strtod(text.c_str(), nullptr)) << key << " " << text;
+      for (const std::string& item : facts) {
+        const size_t eq = item.find('=');
+        const std::string key = item.substr(0, eq), value = item.substr(eq + 1);
+        if (key != "p0") {
+          EXPECT_EQ(fact(t, key), value) << key;
+          continue;
+        }
+        ASSERT_FALSE(t.time_s.empty());
+        std::istringstream values(value);
+        const double got[3] = {t.potential_v[0], t.current_a[0], t.time_s[0]};
+        for (double g : got) {
+          std::string text;
+          std::getline(values, text, ',');
+          EXPECT_EQ(g, std::strtod(text.c_str(), nullptr)) << key << " " << text;
+        }
       }
     }
   }
