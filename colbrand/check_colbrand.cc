@@ -131,7 +131,7 @@ struct ColbrandCheck {
 };
 
 std::string opened(std::string_view name) {
-  return name_as_opened(name.data(), static_cast<int>(name.size()));
+  return std::string(opened_name(name));
 }
 
 // The conversion's own control statements; false when it stops there.

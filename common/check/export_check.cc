@@ -15,12 +15,6 @@
 namespace convkit {
 namespace {
 
-std::string quoted_text(std::string_view text, size_t most = 60) {
-  std::string t(text.substr(0, most));
-  if (text.size() > most) t += "...";
-  return shown(t);
-}
-
 std::string plural(int64_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
@@ -125,7 +119,7 @@ struct Locator {
     }
     if (s.text_column > 0) {
       std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
-      at(s.text_column, quoted_text(word, 40) + " stands where a number is due");
+      at(s.text_column, shown(word, 40) + " stands where a number is due");
       return;
     }
     if (l.crlf) {
@@ -239,7 +233,7 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
       if (s.numbers == 0) {
         report.add(Severity::warning, {name, l.number, 0},
                    "this line follows the line " + prog + " takes for the column heading (line " +
-                       std::to_string(f.heading_line) + ": " + quoted_text(f.heading_text) +
+                       std::to_string(f.heading_line) + ": " + shown(f.heading_text, 60) +
                        ") but holds no number: the heading is the first line whose first word "
                        "begins with 'number'; if the real column heading comes later, reword "
                        "that header line");
@@ -282,7 +276,7 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
       report.add(Severity::error, {name, l.number, s.comma_column},
                  "a decimal comma: the conversion takes the comma for a separator between two "
                  "values, so " +
-                     quoted_text(item_at(vis, s.comma_column), 40) +
+                     shown(item_at(vis, s.comma_column), 40) +
                      " becomes two numbers; export with a decimal point");
     }
   }
@@ -323,7 +317,7 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
   }
   if (reads.heading_found) {
     report.add(Severity::note, {name, f.heading_line, 0},
-               "the column heading " + prog + " takes: " + quoted_text(f.heading_text) +
+               "the column heading " + prog + " takes: " + shown(f.heading_text, 60) +
                    "; the data lines follow it");
   }
 
@@ -400,7 +394,7 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
       if (real_heading > 0 && real_heading != capital_heading) {
         place.line = real_heading;
         text += "; this line, before the first line of numbers, looks like the column heading: " +
-                quoted_text(real_heading_text) +
+                shown(real_heading_text, 60) +
                 "; the heading must begin with the word 'number' (write 'number' and a blank "
                 "before it)";
       } else if (capital_heading > 0) {

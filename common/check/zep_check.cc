@@ -19,6 +19,7 @@
 #include "common/check/report.h"
 #include "common/check/verdict.h"
 #include "common/convert/columns.h"
+#include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 #include "common/zep/zep_writer.h"
 
@@ -95,7 +96,7 @@ struct ZepCheck {
 };
 
 std::string opened(std::string_view name) {
-  return name_as_opened(name.data(), static_cast<int>(name.size()));
+  return std::string(opened_name(name));
 }
 
 // The conversion's own control statements, each one's offset noted before it reads; the
