@@ -95,9 +95,7 @@ struct ZepCheck {
   bool delt_known() const { return export_read && (!stop || stop_after_output); }
 };
 
-std::string opened(std::string_view name) {
-  return std::string(opened_name(name));
-}
+std::string opened(std::string_view name) { return std::string(opened_name(name)); }
 
 // The conversion's own control statements, each one's offset noted before it reads; the
 // findings on the names and values read; false when the conversion stops in the control file.

@@ -105,7 +105,6 @@ void form_report(ReportText& report, std::string_view context, const Failure& fa
   report.add(" IO\n");
 }
 
-
 const char* signal_text(int sig) {
   switch (sig) {
     case SIGFPE:
