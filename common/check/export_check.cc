@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "common/recordio/line_scan.h"
 #include "common/check/value_shape.h"
 #include "common/convert/export_header.h"
+#include "common/recordio/line_scan.h"
 
 namespace convkit {
 namespace {
