@@ -11,7 +11,6 @@
 #include "common/check/evidence.h"
 #include "common/check/export_check.h"
 #include "common/check/export_reads.h"
-#include "common/recordio/line_scan.h"
 #include "common/check/name_check.h"
 #include "common/check/opening.h"
 #include "common/check/output_check.h"
@@ -21,6 +20,7 @@
 #include "common/convert/export_header.h"
 #include "common/recordio/file_probe.h"
 #include "common/recordio/fixed_text.h"
+#include "common/recordio/line_scan.h"
 #include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 
@@ -130,9 +130,7 @@ struct ColbrandCheck {
   }
 };
 
-std::string opened(std::string_view name) {
-  return name_as_opened(name.data(), static_cast<int>(name.size()));
-}
+std::string opened(std::string_view name) { return std::string(opened_name(name)); }
 
 // The conversion's own control statements; false when it stops there.
 bool read_control(ColbrandCheck& c) {

@@ -1,7 +1,7 @@
 #include "common/check/control_lines.h"
 
-#include "common/recordio/line_scan.h"
 #include "common/check/value_shape.h"
+#include "common/recordio/line_scan.h"
 
 namespace convkit {
 

@@ -4,22 +4,17 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "common/recordio/line_scan.h"
 #include "common/check/value_shape.h"
 #include "common/convert/export_header.h"
+#include "common/recordio/line_scan.h"
 
 namespace convkit {
 namespace {
-
-std::string quoted_text(std::string_view text, size_t most = 60) {
-  std::string t(text.substr(0, most));
-  if (text.size() > most) t += "...";
-  return shown(t);
-}
 
 std::string plural(int64_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
@@ -57,24 +52,16 @@ std::string parted_by(const ValueShape& s) {
          ", which the conversion does not take for a separator";
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The number a header line states for the points: "Points: 201", "number of points = 201",
 // "couples: 2401", "triples: N", any case; -1 when it states none.
 int64_t stated_points(std::string_view text) {
-  static const std::string_view kWords[] = {"points", "couples", "triples"};
-  std::string low(text);
-  for (char& c : low) c = lower(c);
-  for (std::string_view word : kWords) {
-    for (size_t at = low.find(word); at != std::string::npos; at = low.find(word, at + 1)) {
-      size_t i = at + word.size();
-      while (i < low.size() &&
-             (low[i] == ' ' || low[i] == '\t' || low[i] == ':' || low[i] == '=')) {
-        ++i;
-      }
+  for (std::string_view word : {"points", "couples", "triples"}) {
+    for (size_t at = 0; at + word.size() <= text.size(); ++at) {
+      if (strncasecmp(text.data() + at, word.data(), word.size()) != 0) continue;
       int64_t n = -1;
-      while (i < low.size() && low[i] >= '0' && low[i] <= '9' && n < 1000000000) {
-        n = (n < 0 ? 0 : n * 10) + (low[i++] - '0');
+      for (size_t i = text.find_first_not_of(" \t:=", at + word.size());
+           i < text.size() && text[i] >= '0' && text[i] <= '9' && n < 1000000000; ++i) {
+        n = (n < 0 ? 0 : n * 10) + (text[i] - '0');
       }
       if (n >= 0) return n;
     }
@@ -125,7 +112,7 @@ struct Locator {
     }
     if (s.text_column > 0) {
       std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
-      at(s.text_column, quoted_text(word, 40) + " stands where a number is due");
+      at(s.text_column, shown(word, 40) + " stands where a number is due");
       return;
     }
     if (l.crlf) {
@@ -153,18 +140,24 @@ struct DataLines {
   int64_t text_after = 0;  // a text line after the data
 };
 
-}  // namespace
+// The pass: each line as it comes, then the findings on the whole.
+struct ExportPass {
+  ExportPass(const std::string& n, const ExportReading& g, const ExportReads& r, Report& out)
+      : name(n), reading(g), reads(r), report(out) {
+    locate.need = r.stop_count;
+  }
 
-ExportLines look_at_export(const std::string& name, const ExportReading& reading,
-                           const ExportReads& reads, int32_t point, Report& report) {
-  ExportLines f;
-  const std::string prog(reading.program);
+  const std::string& name;
+  const ExportReading& reading;
+  const ExportReads& reads;
+  Report& report;
+  const std::string prog{reading.program};
   const int want = reading.convert_values;
   const off_t data_end = reads.at_limit ? reads.end_offset : -1;
+  ExportLines f;
   Locator locate;
-  locate.need = reads.stop_count;
-  int64_t crlf_lines = 0, lf_lines = 0, first_lf_line = 0, first_crlf_line = 0;
-  int64_t beyond = 0, first_beyond = 0;
+  int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
+  int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
   bool after_heading_checked = false;
   int64_t capital_heading = 0, last_text_line = 0, real_heading = 0;
   std::string capital_word, real_heading_text;
@@ -172,120 +165,119 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
   bool last_unended_text = false, last_unended_data = false;
   int64_t last_nonblank = 0;
   DataLines d;
-  LineScan scan(name);
-  Line l;
-  while (scan.next(l)) {
-    f.lines = l.number;
-    if (l.ended) {
-      if (l.crlf) {
-        if (++crlf_lines == 1) first_crlf_line = l.number;
-      } else if (++lf_lines == 1) {
-        first_lf_line = l.number;
-      }
-    }
-    const int64_t end = l.offset + l.length + (l.ended ? 1 : 0);
-    if (locate.active && !locate.done) locate.feed(l, l.offset);
-    if (reads.stop_offset >= 0 && !locate.active && reads.stop_offset < end + (l.ended ? 0 : 1)) {
-      locate.active = true;
-      locate.feed(l, reads.stop_offset);
-    }
-    const std::string_view vis = l.visible();
-    const ValueShape s = value_shape(vis);
-    if (!s.blank) last_nonblank = l.number;
-    if (!l.ended) {
-      last_unended = l.number;
-      last_unended_text = !s.blank;
-      last_unended_data = reads.heading_found && l.offset >= reads.data_offset &&
-                          (data_end < 0 || l.offset < data_end);
-    }
-    const bool header = !reads.heading_found || l.offset < reads.data_offset;
-    if (header && f.stated < 0) {
-      f.stated = stated_points(vis);
-      if (f.stated >= 0) f.stated_line = l.number;
-    }
-    if (!reads.heading_found) {
-      // The header search reads to the end: where the user's heading may be.
-      const std::string word = first_word(vis);
-      if (capital_heading == 0 && strncasecmp(word.c_str(), "number", 6) == 0) {
-        capital_heading = l.number;
-        capital_word = word;
-      }
-      if (s.numbers >= 2 && s.text_column == 0 && real_heading == 0 && last_text_line > 0) {
-        real_heading = last_text_line;
-      }
-      if (!s.blank && s.numbers == 0 && real_heading == 0) {
-        last_text_line = l.number;
-        real_heading_text = std::string(vis.substr(0, 80));
-      }
-      continue;
-    }
-    if (header) {
-      if (reads.data_offset <= end) {
-        f.heading_line = l.number;
-        f.heading_text = std::string(vis.substr(0, 80));
-        for (char& ch : f.heading_text) {
-          if (ch == '\t') ch = ' ';  // tabs separate the columns' names
-        }
-      }
-      continue;
-    }
-    if (data_end >= 0 && l.offset >= data_end) {
-      if (!s.blank && ++beyond == 1) first_beyond = l.number;
-      continue;
-    }
-    if (s.blank) continue;  // passed over by the reads, or an empty CR LF line the locator names
-    if (!after_heading_checked) {
-      after_heading_checked = true;
-      if (s.numbers == 0) {
-        report.add(Severity::warning, {name, l.number, 0},
-                   "this line follows the line " + prog + " takes for the column heading (line " +
-                       std::to_string(f.heading_line) + ": " + quoted_text(f.heading_text) +
-                       ") but holds no number: the heading is the first line whose first word "
-                       "begins with 'number'; if the real column heading comes later, reword "
-                       "that header line");
-      }
-    }
-    if (s.numbers == 0) {
-      if (d.count > 0 && d.text_after == 0) d.text_after = l.number;
-      continue;
-    }
-    if (d.text_after > 0) continue;
-    ++d.count;
-    if (point > 0 && d.count == point) f.point_line = l.number;
-    if (s.separator != 0) {
-      if (++d.parted == 1) {
-        report.add(Severity::error, {name, l.number, s.junk_column},
-                   parted_by(s) + " (a blank, a tab or a comma is): it reads " +
-                       plural(s.numbers, "value", "values") + " where the line holds " +
-                       std::to_string(s.separated) +
-                       "; export with blanks or tabs between the "
-                       "values and a decimal point");
-      }
-      continue;
-    }
-    if (s.numbers < want && ++d.short_lines == 1) {
-      d.first_short = l.number;
-      d.first_short_values = s.numbers;
-      d.short_crlf = l.crlf;
-    }
-    if (s.numbers == 2) ++d.two;
-    if (s.numbers > want && s.comma_column == 0 && ++d.long_lines == 1) d.first_long = l.number;
-    if (s.junk_column > 0 && ++d.junk == 1) {
-      const RunOn r = run_on(vis, s);
-      report.add(Severity::error, {name, l.number, s.junk_column},
-                 shown(r.item) + " is no plain number: the conversion reads only the leading " +
-                     r.number +
-                     " and the rest is no number (a special value such as 1.#INF, or a unit); "
-                     "write every value as a plain number");
-    }
-    if (s.comma_column > 0 && ++d.commas == 1) {
-      report.add(Severity::error, {name, l.number, s.comma_column},
-                 "a decimal comma: the conversion takes the comma for a separator between two "
-                 "values, so " +
-                     quoted_text(item_at(vis, s.comma_column), 40) +
-                     " becomes two numbers; export with a decimal point");
-    }
+
+  void take(const Line& l, int32_t point);
+  void search_heading(const Line& l, std::string_view vis, const ValueShape& s);
+  void take_data(const Line& l, std::string_view vis, const ValueShape& s, int32_t point);
+  void report_file(const LineScan& scan);
+  void report_data();
+  void report_stop();
+};
+
+void ExportPass::take(const Line& l, int32_t point) {
+  f.lines = l.number;
+  if (l.ended && ends[l.crlf]++ == 0) first_end[l.crlf] = l.number;
+  const int64_t end = l.offset + l.length + (l.ended ? 1 : 0);
+  if (locate.active && !locate.done) locate.feed(l, l.offset);
+  if (reads.stop_offset >= 0 && !locate.active && reads.stop_offset < end + (l.ended ? 0 : 1)) {
+    locate.active = true;
+    locate.feed(l, reads.stop_offset);
   }
+  const std::string_view vis = l.visible();
+  const ValueShape s = value_shape(vis);
+  if (!s.blank) last_nonblank = l.number;
+  const bool header = !reads.heading_found || l.offset < reads.data_offset;
+  if (!l.ended) {
+    last_unended = l.number;
+    last_unended_text = !s.blank;
+    last_unended_data = !header && (data_end < 0 || l.offset < data_end);
+  }
+  if (header && f.stated < 0) {
+    f.stated = stated_points(vis);
+    if (f.stated >= 0) f.stated_line = l.number;
+  }
+  if (!reads.heading_found) {
+    search_heading(l, vis, s);
+  } else if (header) {
+    if (reads.data_offset > end) return;
+    f.heading_line = l.number;
+    f.heading_text = std::string(vis.substr(0, 80));
+    std::replace(f.heading_text.begin(), f.heading_text.end(), '\t', ' ');  // between names
+  } else if (data_end >= 0 && l.offset >= data_end) {
+    if (!s.blank && ++beyond == 1) first_beyond = l.number;
+  } else if (!s.blank) {  // a blank line is passed over by the reads, or the locator names it
+    take_data(l, vis, s, point);
+  }
+}
+
+// The header search reads to the end: where the user's heading may be.
+void ExportPass::search_heading(const Line& l, std::string_view vis, const ValueShape& s) {
+  const std::string word = first_word(vis);
+  if (capital_heading == 0 && strncasecmp(word.c_str(), "number", 6) == 0) {
+    capital_heading = l.number;
+    capital_word = word;
+  }
+  if (real_heading == 0 && s.numbers >= 2 && s.text_column == 0) {
+    real_heading = last_text_line;
+  } else if (real_heading == 0 && !s.blank && s.numbers == 0) {
+    last_text_line = l.number;
+    real_heading_text = std::string(vis.substr(0, 80));
+  }
+}
+
+void ExportPass::take_data(const Line& l, std::string_view vis, const ValueShape& s,
+                           int32_t point) {
+  if (!after_heading_checked && s.numbers == 0) {
+    report.add(Severity::warning, {name, l.number, 0},
+               "this line follows the line " + prog + " takes for the column heading (line " +
+                   std::to_string(f.heading_line) + ": " + shown(f.heading_text, 60) +
+                   ") but holds no number: the heading is the first line whose first word "
+                   "begins with 'number'; if the real column heading comes later, reword "
+                   "that header line");
+  }
+  after_heading_checked = true;
+  if (s.numbers == 0) {
+    if (d.count > 0 && d.text_after == 0) d.text_after = l.number;
+    return;
+  }
+  if (d.text_after > 0) return;
+  if (++d.count == point) f.point_line = l.number;
+  if (s.separator != 0) {
+    if (++d.parted == 1) {
+      report.add(Severity::error, {name, l.number, s.junk_column},
+                 parted_by(s) + " (a blank, a tab or a comma is): it reads " +
+                     plural(s.numbers, "value", "values") + " where the line holds " +
+                     std::to_string(s.separated) +
+                     "; export with blanks or tabs between the values and a decimal point");
+    }
+    return;
+  }
+  if (s.numbers < want && ++d.short_lines == 1) {
+    d.first_short = l.number;
+    d.first_short_values = s.numbers;
+    d.short_crlf = l.crlf;
+  }
+  if (s.numbers == 2) ++d.two;
+  if (s.numbers > want && s.comma_column == 0 && ++d.long_lines == 1) d.first_long = l.number;
+  if (s.junk_column > 0 && ++d.junk == 1) {
+    const RunOn r = run_on(vis, s);
+    report.add(Severity::error, {name, l.number, s.junk_column},
+               shown(r.item) + " is no plain number: the conversion reads only the leading " +
+                   r.number +
+                   " and the rest is no number (a special value such as 1.#INF, or a unit); "
+                   "write every value as a plain number");
+  }
+  if (s.comma_column > 0 && ++d.commas == 1) {
+    report.add(Severity::error, {name, l.number, s.comma_column},
+               "a decimal comma: the conversion takes the comma for a separator between two "
+               "values, so " +
+                   shown(item_at(vis, s.comma_column), 40) +
+                   " becomes two numbers; export with a decimal point");
+  }
+}
+
+// A read error, the marks of a UTF-16 or UTF-8 file, mixed line ends, the heading taken.
+void ExportPass::report_file(const LineScan& scan) {
   const std::string scan_error = scan.error() != 0 ? std::strerror(scan.error()) : "";
   const std::string& met = reads.stop.first_line;
   if (!scan_error.empty() &&
@@ -295,7 +287,6 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                "cannot be read by the check: " + scan_error);
   }
 
-  // The file as a whole.
   if (begins_utf16_mark(scan.start())) {
     report.add(Severity::error, {name, 1, 1},
                "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, two bytes a "
@@ -313,21 +304,21 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                "the file begins with a UTF-8 byte-order mark (bytes EF BB BF): the conversion "
                "reads them as the first characters of line 1; save the export without it");
   }
-  if (crlf_lines > 0 && lf_lines > 0) {
-    report.add(Severity::warning,
-               {name, crlf_lines > lf_lines ? first_lf_line : first_crlf_line, 0},
-               "mixed line ends: " + plural(crlf_lines, "line ends", "lines end") + " in CR LF, " +
-                   std::to_string(lf_lines) +
+  if (ends[1] > 0 && ends[0] > 0) {
+    report.add(Severity::warning, {name, ends[1] > ends[0] ? first_end[0] : first_end[1], 0},
+               "mixed line ends: " + plural(ends[1], "line ends", "lines end") + " in CR LF, " +
+                   std::to_string(ends[0]) +
                    " in LF only, the first of the fewer kind here; a carriage return is part "
                    "of the last value of its line, so give the file one kind of line end");
   }
   if (reads.heading_found) {
     report.add(Severity::note, {name, f.heading_line, 0},
-               "the column heading " + prog + " takes: " + quoted_text(f.heading_text) +
+               "the column heading " + prog + " takes: " + shown(f.heading_text, 60) +
                    "; the data lines follow it");
   }
+}
 
-  // What the data lines hold.
+void ExportPass::report_data() {
   const std::string want_text = std::to_string(want);
   if (d.count > 0 && d.two == d.count && want == 3) {
     f.two_value_lines = d.count;
@@ -387,65 +378,81 @@ ExportLines look_at_export(const std::string& name, const ExportReading& reading
                           "wrong; split the export or convert fewer points"
                         : ""));
   }
+}
 
-  // The failure, where it happens.
-  if (reads.stop) {
-    std::string text = "the conversion stops here with \"" + reads.stop.first_line + "\"";
-    Place place{name, 0, 0};
-    if (reads.header_stop && reads.stop.first_line.find("end of file") != std::string::npos) {
-      place.line = f.lines;
-      text +=
-          ": no line's first word begins with 'number', so the search for the column "
-          "heading reads to the end of the export";
-      if (real_heading > 0 && real_heading != capital_heading) {
-        place.line = real_heading;
-        text += "; this line, before the first line of numbers, looks like the column heading: " +
-                quoted_text(real_heading_text) +
-                "; the heading must begin with the word 'number' (write 'number' and a blank "
-                "before it)";
-      } else if (capital_heading > 0) {
-        place.line = capital_heading;
-        text += "; line " + std::to_string(capital_heading) + " begins with " +
-                shown(capital_word) + ", and the heading must begin with a lower-case 'number'";
-      } else {
-        text += "; is this an export of the right kind?";
-      }
-    } else if (locate.done) {
-      place.line = locate.line;
-      place.column = locate.column;
-      if (locate.empty_crlf && locate.line >= last_nonblank) {
-        text +=
-            ": an empty last line of a CR LF export, which the point count reads as a "
-            "value; delete the empty line at the end of the file";
-      } else if (!locate.why.empty()) {
-        text += ": " + locate.why;
-      }
-      if (reads.again_offset >= 0 && reads.again_offset < reads.data_offset) {
-        text +=
-            "; the second pass's header search ends before the column heading: a line "
-            "whose first item is null (it begins with a comma or a slash) leaves the text "
-            "read before it, the heading of the first pass, so the heading is read as data; "
-            "begin that line with a word";
-      }
-      if (d.text_after > 0 && locate.line >= d.text_after) {
-        text +=
-            "; this is text after the data lines: the export must end right after the line "
-            "end of its last data line";
-      }
-    } else if (f.lines > 0 && reads.stop.first_line.rfind("open:", 0) != 0) {
-      place.line = f.lines;
+// The failure, where it happens.
+void ExportPass::report_stop() {
+  if (!reads.stop) {
+    if (reads.converted < reads.npts) {
+      report.add(Severity::warning, {name, 0, 0},
+                 prog + " reports " + std::to_string(reads.npts) + " points but writes only " +
+                     std::to_string(reads.converted) +
+                     ": its conversion reads three values per point where its count reads two");
     }
-    if (reads.stop_after_output)
-      text += "; the output is left holding only the lines written before";
-    f.stop_place = place;
-    report.add(Severity::error, place, text);
-  } else if (reads.converted < reads.npts) {
-    report.add(Severity::warning, {name, 0, 0},
-               prog + " reports " + std::to_string(reads.npts) + " points but writes only " +
-                   std::to_string(reads.converted) +
-                   ": its conversion reads three values per point where its count reads two");
+    return;
   }
-  return f;
+  std::string text = "the conversion stops here with \"" + reads.stop.first_line + "\"";
+  Place place{name, 0, 0};
+  if (reads.header_stop && reads.stop.first_line.find("end of file") != std::string::npos) {
+    place.line = f.lines;
+    text +=
+        ": no line's first word begins with 'number', so the search for the column "
+        "heading reads to the end of the export";
+    if (real_heading > 0 && real_heading != capital_heading) {
+      place.line = real_heading;
+      text += "; this line, before the first line of numbers, looks like the column heading: " +
+              shown(real_heading_text, 60) +
+              "; the heading must begin with the word 'number' (write 'number' and a blank "
+              "before it)";
+    } else if (capital_heading > 0) {
+      place.line = capital_heading;
+      text += "; line " + std::to_string(capital_heading) + " begins with " + shown(capital_word) +
+              ", and the heading must begin with a lower-case 'number'";
+    } else {
+      text += "; is this an export of the right kind?";
+    }
+  } else if (locate.done) {
+    place.line = locate.line;
+    place.column = locate.column;
+    if (locate.empty_crlf && locate.line >= last_nonblank) {
+      text +=
+          ": an empty last line of a CR LF export, which the point count reads as a "
+          "value; delete the empty line at the end of the file";
+    } else if (!locate.why.empty()) {
+      text += ": " + locate.why;
+    }
+    if (reads.again_offset >= 0 && reads.again_offset < reads.data_offset) {
+      text +=
+          "; the second pass's header search ends before the column heading: a line "
+          "whose first item is null (it begins with a comma or a slash) leaves the text "
+          "read before it, the heading of the first pass, so the heading is read as data; "
+          "begin that line with a word";
+    }
+    if (d.text_after > 0 && locate.line >= d.text_after) {
+      text +=
+          "; this is text after the data lines: the export must end right after the line "
+          "end of its last data line";
+    }
+  } else if (f.lines > 0 && reads.stop.first_line.rfind("open:", 0) != 0) {
+    place.line = f.lines;
+  }
+  if (reads.stop_after_output) text += "; the output is left holding only the lines written before";
+  f.stop_place = place;
+  report.add(Severity::error, place, text);
+}
+
+}  // namespace
+
+ExportLines look_at_export(const std::string& name, const ExportReading& reading,
+                           const ExportReads& reads, int32_t point, Report& report) {
+  ExportPass pass(name, reading, reads, report);
+  LineScan scan(name);
+  Line l;
+  while (scan.next(l)) pass.take(l, point);
+  pass.report_file(scan);
+  pass.report_data();
+  pass.report_stop();
+  return pass.f;
 }
 
 }  // namespace convkit

@@ -84,7 +84,6 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
     r.converted = pass(reading.convert_values, r.npts, ignored);
   });
   if (r.stop && (second || reading.output_opened_first)) r.stop_after_output = true;
-  r.second_pass = r.stop && second;
   attempt([&] { close_unit(kExportUnit); });
   if (!r.stop || r.header_stop || failing == 0) return r;
 

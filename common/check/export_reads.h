@@ -48,7 +48,6 @@ struct ExportReads {
   int stop_count = 0;              // numbers per record of the failing statement
   Stop stop;                       // the failure met
   bool stop_after_output = false;  // it comes while the output is open
-  bool second_pass = false;        // it comes in the second pass
   off_t again_offset = -1;         // where the second pass's header search ended
   bool header_stop = false;        // in the header search
   PointValues values;

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "common/recordio/file_claim.h"
+#include "common/recordio/file_probe.h"
 #include "common/recordio/unit.h"
 
 namespace convkit {
@@ -17,11 +17,8 @@ namespace {
 
 // Whether two names reach one file (a name not there yet: the same text).
 bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) {
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  }
-  return a == b;
+  const FileProbe pa = probe_file(a), pb = probe_file(b);
+  return pa.exists && pb.exists ? pa.dev == pb.dev && pa.ino == pb.ino : a == b;
 }
 
 // The device that refuses every write for want of space.
@@ -142,43 +139,6 @@ bool check_output_room(Report& report, const Place& place, const std::string& ou
                  std::to_string(room + freed) + " free: the conversion stops with \"" + stop +
                  "\"; make room or write elsewhere");
   return false;
-}
-
-std::string_view fate_text(OutputFate fate) {
-  switch (fate) {
-    case OutputFate::created:
-      return "created";
-    case OutputFate::replaced:
-      return "replaced";
-    case OutputFate::refused:
-      return "refused";
-    case OutputFate::fails:
-      return "not written";
-  }
-  return "";
-}
-
-bool tool_on_path(std::string_view tool) {
-  // The shell's own search path when PATH is not set at all.
-  const char* env = std::getenv("PATH");
-  const std::string_view path = env != nullptr ? env : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  for (;;) {
-    const size_t colon = path.find(':', start);
-    const std::string_view dir = path.substr(
-        start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
-    // An empty entry is the working directory.
-    std::string candidate(dir.empty() ? std::string_view(".") : dir);
-    candidate += '/';
-    candidate += tool;
-    struct stat st;
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        access(candidate.c_str(), X_OK) == 0) {
-      return true;
-    }
-    if (colon == std::string_view::npos) return false;
-    start = colon + 1;
-  }
 }
 
 }  // namespace convkit

@@ -31,10 +31,4 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
 bool check_output_room(Report& report, const Place& place, const std::string& output, int64_t bytes,
                        std::string& stop);
 
-/// "created", "replaced", ...: what the summary says about the output.
-std::string_view fate_text(OutputFate fate);
-
-/// Whether the shell finds a command of this name on PATH.
-bool tool_on_path(std::string_view tool);
-
 }  // namespace convkit

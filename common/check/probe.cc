@@ -31,9 +31,4 @@ void start_check() {
   connect_standard_units();
 }
 
-std::string name_as_opened(const char* chars, int length) {
-  size_t n = length > 0 ? static_cast<size_t>(length) : 0;
-  return std::string(opened_name(std::string_view(chars, n)));
-}
-
 }  // namespace convkit

@@ -16,7 +16,6 @@ namespace convkit {
 /// The first line of the report a conversion would end with, and the unit it names.
 struct Stop {
   std::string first_line;  // empty: no failure
-  std::string report;      // all four lines
   explicit operator bool() const { return !first_line.empty(); }
 };
 
@@ -27,7 +26,6 @@ Stop attempt(Step&& step) {
     step();
   } catch (const RunEnded& end) {
     Stop stop;
-    stop.report = end.report;
     stop.first_line = end.report.substr(0, end.report.find('\n'));
     if (!end.failed) stop.first_line = "stop";
     return stop;
@@ -39,8 +37,5 @@ Stop attempt(Step&& step) {
 /// that cannot be had ends the check with "PROGRAM: out of memory: the check cannot go on" and
 /// status 2.
 void start_check();
-
-/// The name open_unit opens for the first length characters of chars (none when length < 1).
-std::string name_as_opened(const char* chars, int length);
 
 }  // namespace convkit

@@ -3,25 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "common/recordio/list_writer.h"
+#include "common/recordio/run_end.h"
 
 namespace convkit {
-namespace {
-
-void write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-}
-
-}  // namespace
 
 void Report::name_file(const std::string& file) {
   if (std::find(files_.begin(), files_.end(), file) == files_.end()) files_.push_back(file);
@@ -77,31 +63,12 @@ void Report::print(std::string_view program) const {
   text += program;
   text += " will do:\n";
   text += summary_;
-  write_out(text);
+  write_all(STDOUT_FILENO, text);
 }
 
 int Report::exit_status() const {
   if (errors_ > 0 || fails_) return 2;
   return warnings_ > 0 ? 1 : 0;
-}
-
-void write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
-
-std::string shown(std::string_view name) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string s = "'";
-  for (char ch : name) {
-    auto c = static_cast<unsigned char>(ch);
-    if (c >= 32 && c < 127 && c != '\\') {
-      s += ch;
-    } else {
-      s += "\\x";
-      s += kHex[c >> 4];
-      s += kHex[c & 15];
-    }
-  }
-  s += '\'';
-  return s;
 }
 
 std::string number_text(double value) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/recordio/shown_text.h"
+
 namespace convkit {
 
 enum class Severity { note, warning, error };
@@ -47,12 +49,6 @@ class Report {
   int errors_ = 0;
   bool fails_ = false;
 };
-
-/// Writes all of text to standard output.
-void write_out(std::string_view text);
-
-/// A name as the user should read it: in quotes, with bytes that do not show written \xNN.
-std::string shown(std::string_view name);
 
 /// A number as the conversion's console shows it, without the leading blanks.
 std::string number_text(double value);

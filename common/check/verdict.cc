@@ -21,7 +21,8 @@ void summarize_output(Report& report, const std::string& output_name, bool opene
     report.summary("output file", shown_out + " cannot be opened or written");
   } else {
     report.summary("output file",
-                   shown_out + " is " + std::string(fate_text(fate)) + std::string(written));
+                   shown_out + (fate == OutputFate::created ? " is created" : " is replaced") +
+                       std::string(written));
   }
 }
 

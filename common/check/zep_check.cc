@@ -19,6 +19,7 @@
 #include "common/check/report.h"
 #include "common/check/verdict.h"
 #include "common/convert/columns.h"
+#include "common/recordio/shell.h"
 #include "common/recordio/unit.h"
 #include "common/zep/zep_writer.h"
 
@@ -94,9 +95,7 @@ struct ZepCheck {
   bool delt_known() const { return export_read && (!stop || stop_after_output); }
 };
 
-std::string opened(std::string_view name) {
-  return name_as_opened(name.data(), static_cast<int>(name.size()));
-}
+std::string opened(std::string_view name) { return std::string(opened_name(name)); }
 
 // The conversion's own control statements, each one's offset noted before it reads; the
 // findings on the names and values read; false when the conversion stops in the control file.

@@ -6,11 +6,11 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 
 #include "common/recordio/free_reader.h"
+#include "common/recordio/run_end.h"
 
 #ifndef CONVKIT_VERSION
 #error "CONVKIT_VERSION comes from the build: project(VERSION) in the top CMakeLists.txt"
@@ -51,15 +51,6 @@ constexpr Option kOptions[] = {
     {"--header", Kind::name, false, true, "the header file", ""},
 };
 constexpr int kOptionCount = static_cast<int>(sizeof kOptions / sizeof kOptions[0]);
-
-void write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-}
 
 class Parser {
  public:

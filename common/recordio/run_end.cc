@@ -105,19 +105,6 @@ void form_report(ReportText& report, std::string_view context, const Failure& fa
   report.add(" IO\n");
 }
 
-void write_all(int fd, const char* text, size_t length) {
-  while (length > 0) {
-    ssize_t n = write(fd, text, length);
-    if (n < 0) {
-      // A signal that interrupts a report kept waiting by its reader is a reason to end now.
-      if (errno == EINTR && g_pending_signal == 0) continue;
-      return;
-    }
-    text += n;
-    length -= static_cast<size_t>(n);
-  }
-}
-
 const char* signal_text(int sig) {
   switch (sig) {
     case SIGFPE:
@@ -151,7 +138,7 @@ extern "C" void let_the_write_fail(int) {}
 
 extern "C" void report_crash(int sig) {
   const char* text = signal_text(sig);
-  write_all(STDERR_FILENO, text, std::strlen(text));
+  write_all(STDERR_FILENO, text);
   close_all_units();
   abort_by_default();
 }
@@ -185,6 +172,18 @@ void install(int sig, void (*handler)(int), bool keep_ignored) {
 }
 
 }  // namespace
+
+void write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0) {
+      // A signal that interrupts a report kept waiting by its reader is a reason to end now.
+      if (errno == EINTR && g_pending_signal == 0) continue;
+      return;
+    }
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+}
 
 const StatementState& statement_state() { return g_state; }
 
@@ -249,7 +248,7 @@ void fail_run(std::string_view context, const Failure& failure) {
     throw RunEnded{true, std::string(report.view())};
   }
   std::signal(SIGPIPE, SIG_IGN);  // the report and the cut come whoever reads standard error
-  write_all(STDERR_FILENO, report.view().data(), report.view().size());
+  write_all(STDERR_FILENO, report.view());
   close_all_units();
   abort_by_default();
 }
@@ -278,7 +277,7 @@ void stop_run(std::string_view message) {
     connect_standard_units();
     throw RunEnded{false, text};
   }
-  write_all(STDERR_FILENO, text.data(), text.size());
+  write_all(STDERR_FILENO, text);
   std::exit(0);
 }
 
@@ -286,7 +285,7 @@ void act_on_signal() {
   int sig = g_pending_signal;
   std::signal(SIGPIPE, SIG_IGN);
   const char* text = signal_text(sig);
-  write_all(STDERR_FILENO, text, std::strlen(text));
+  write_all(STDERR_FILENO, text);
   if (sig == SIGQUIT) {
     close_all_units();
     abort_by_default();

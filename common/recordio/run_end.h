@@ -90,6 +90,10 @@ std::string failure_report(std::string_view context, const Failure& failure,
 /// every unit to be closed when the process exits.
 void start_run();
 
+/// Writes all of text to descriptor fd, again after a write a signal interrupted, unless that
+/// signal waits for its report.
+void write_all(int fd, std::string_view text);
+
 // ---- Signal reports ------------------------------------------------------------------------
 
 /// The signal that arrived and awaits its report, or 0.

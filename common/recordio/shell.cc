@@ -3,6 +3,7 @@
 #include "common/recordio/shell.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,6 +103,29 @@ std::string shell_word(std::string_view name) {
   }
   word += '\'';
   return word;
+}
+
+bool tool_on_path(std::string_view tool) {
+  // The shell's own search path when PATH is not set at all.
+  const char* env = std::getenv("PATH");
+  const std::string_view path = env != nullptr ? env : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  for (;;) {
+    const size_t colon = path.find(':', start);
+    const std::string_view dir = path.substr(
+        start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
+    // An empty entry is the working directory.
+    std::string candidate(dir.empty() ? std::string_view(".") : dir);
+    candidate += '/';
+    candidate += tool;
+    struct stat st;
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return true;
+    }
+    if (colon == std::string_view::npos) return false;
+    start = colon + 1;
+  }
 }
 
 }  // namespace convkit

@@ -25,6 +25,9 @@ using CommandRunner = int (*)(const char* command);
 /// Sends the commands of run_shell to runner from now on.
 void run_commands_through(CommandRunner runner);
 
+/// Whether the shell finds a command of this name on PATH, as it looks for one to run.
+bool tool_on_path(std::string_view tool);
+
 /// Whether c may stand unquoted in a shell word: A-Z a-z 0-9 . _ + , : @ % / = -.
 bool is_plain_word_char(char c);
 

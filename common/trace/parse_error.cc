@@ -1,7 +1,5 @@
 #include "common/trace/parse_error.h"
 
-#include <cstdio>
-
 namespace convkit {
 namespace {
 
@@ -23,23 +21,5 @@ ParseError::ParseError(std::string file, int64_t line, int64_t column, std::stri
       column_(column),
       found_(std::move(found)),
       expected_(std::move(expected)) {}
-
-std::string quoted_text(std::string_view text) {
-  constexpr size_t kShown = 40;
-  std::string out = "'";
-  for (size_t i = 0; i < text.size() && i < kShown; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c >= 0x7f || c == '\\') {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  if (text.size() > kShown) out += "...";
-  out += "'";
-  return out;
-}
 
 }  // namespace convkit

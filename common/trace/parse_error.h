@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/recordio/shown_text.h"
+
 namespace convkit {
 
 class ParseError : public std::runtime_error {
@@ -29,6 +31,6 @@ class ParseError : public std::runtime_error {
 };
 
 /// A text as a user should read it: quoted, cut after 40 bytes, bytes that do not show as \xNN.
-std::string quoted_text(std::string_view text);
+inline std::string quoted_text(std::string_view text) { return shown(text, 40); }
 
 }  // namespace convkit
