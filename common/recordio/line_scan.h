@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,8 @@ class LineScan {
 
  private:
   bool fill();
+  bool next_across(Line& line);
+  void take_in_place(Line& line, const char* p, const char* lf);
 
   int fd_ = -1;
   int error_ = 0;
@@ -68,6 +71,26 @@ class LineScan {
   int64_t first_zero_ = -1;
   std::string start_;
 };
+
+// Inline, as the trace reader calls it a million times a second: a whole line inside the
+// buffer, the common case, is seen in place without a call.
+inline bool LineScan::next(Line& line) {
+  const char* p = buf_.data() + pos_;
+  const void* lf = pos_ < len_ ? std::memchr(p, '\n', len_ - pos_) : nullptr;
+  if (lf == nullptr) return next_across(line);
+  take_in_place(line, p, static_cast<const char*>(lf));
+  return true;
+}
+
+inline void LineScan::take_in_place(Line& line, const char* p, const char* lf) {
+  line.number = ++number_;
+  line.offset = base_ + static_cast<int64_t>(pos_);
+  line.text = std::string_view(p, static_cast<size_t>(lf - p));
+  line.length = lf - p;
+  line.ended = true;
+  line.crlf = !line.text.empty() && line.text.back() == '\r';
+  pos_ = static_cast<size_t>(lf - buf_.data()) + 1;
+}
 
 /// Whether bytes begin with a UTF-16 byte-order mark (FF FE or FE FF).
 bool begins_utf16_mark(std::string_view bytes);

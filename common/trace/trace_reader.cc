@@ -75,22 +75,26 @@ TraceReader::~TraceReader() = default;
 bool TraceReader::next_line() {
   Line line;
   const bool any = lines_->next(line);
-  if (lines_->error() != 0) {
+  // A read error ends the lines, or cuts the last one short.
+  if ((!any || !line.ended) && lines_->error() != 0) {
     throw std::system_error(lines_->error(), std::generic_category(), path_);
   }
   if (!any) return false;
   line_ = line.number;
   // A CR before the line feed (or at the end of the file) is the line end's, unless the line is
   // too long anyway; then the refusal shows the two bytes past the limit.
-  std::string_view text = line.text;
-  cr_ = line.length <= kMaxLineLength + 2 && !text.empty() && text.back() == '\r';
-  if (cr_) text.remove_suffix(1);
+  // (The text's pointer and size are taken one by one: copied whole, the view would be read
+  // back as one piece just after being stored as two, which costs the loop a stall a line.)
+  const char* data = line.text.data();
+  size_t size = line.text.size();
+  cr_ = line.length <= kMaxLineLength + 2 && size > 0 && data[size - 1] == '\r';
+  if (cr_) --size;
+  line_text_ = std::string_view(data, size);
   if (line.length - (cr_ ? 1 : 0) > kMaxLineLength) {
     throw ParseError(path_, line_, kMaxLineLength + 1,
-                     quoted_text(text.substr(static_cast<size_t>(kMaxLineLength), 2)),
+                     quoted_text(line_text_.substr(static_cast<size_t>(kMaxLineLength), 2)),
                      "a line end within " + std::to_string(kMaxLineLength) + " bytes");
   }
-  line_text_ = text;
   return true;
 }
 
