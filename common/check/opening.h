@@ -1,7 +1,9 @@
-// What stops a conversion before it reads a byte: a control file that is not there or cannot be
-// read, an export it cannot open. The checks of all three programs look at them the same way.
+// What the conversion's opens will do, found out by looking only: a control file that is not
+// there or cannot be read, an export it cannot open, what becomes of the output. The checks of
+// all three programs look at them the same way.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,5 +30,26 @@ struct ExportOpen {
 /// rewinds the export after its first pass. An empty name adds no finding: check_name gives it.
 ExportOpen forecast_export(Report& report, const Place& place, const std::string& export_name,
                            bool rereads);
+
+enum class OutputFate {
+  created,   // no such file yet
+  replaced,  // an existing file, rewritten from its start and cut after the new content
+  refused,   // the export itself: the open is refused
+  fails,     // the open or the writing fails
+};
+
+/// The output's fate, as the running user meets it; adds a finding at place (the control line
+/// that names it) for all but a plain create. export_unit is the unit the export is open on when
+/// the output is opened; control the control file ("" for none), which the output must not be.
+/// stop receives the first line of the failure report when the open or the first write is sure
+/// to fail.
+OutputFate check_output(Report& report, const Place& place, const std::string& output,
+                        const std::string& export_name, int export_unit, const std::string& control,
+                        std::string& stop);
+
+/// Whether the output's file system has room for bytes more (an existing output's own blocks
+/// counted free); otherwise adds an error at place, sets stop and returns false.
+bool check_output_room(Report& report, const Place& place, const std::string& output, int64_t bytes,
+                       std::string& stop);
 
 }  // namespace convkit
