@@ -39,16 +39,15 @@ bool check_header_file(Report& report, const std::string& name) {
   // What prepend_header counts on: a readable regular file.
   const FileProbe header = probe_file(name);
   if (!header.exists) {
-    report.add(Severity::warning, {name, 0, 0},
-               "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
-                   ": cat reports it missing, and the output holds the point lines only, with "
-                   "exit status 0; put your header file here");
+    report.warning({name, 0, 0},
+                   "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
+                       ": cat reports it missing, and the output holds the point lines only, with "
+                       "exit status 0; put your header file here");
     return false;
   }
   if (!header.regular || !header.readable) {
-    report.add(Severity::warning, {name, 0, 0},
-               std::string(header.regular ? "cannot be read" : "is not a file") +
-                   ": the output holds the point lines only");
+    report.warning({name, 0, 0}, std::string(header.regular ? "cannot be read" : "is not a file") +
+                                     ": the output holds the point lines only");
     return false;
   }
   LineScan scan(name);
@@ -60,22 +59,22 @@ bool check_header_file(Report& report, const std::string& name) {
     ended = l.ended;
   }
   if (begins_utf16_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
-               "which are single-byte text; save it as plain text");
+    report.warning({name, 1, 1},
+                   "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
+                   "which are single-byte text; save it as plain text");
   } else if (scan.first_zero() >= 0) {
-    report.add(Severity::warning, {name, 0, 0},
-               "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
+    report.warning({name, 0, 0},
+                   "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
   } else if (begins_utf8_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
-               "bytes; save " +
-                   name + " without it");
+    report.warning({name, 1, 1},
+                   "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
+                   "bytes; save " +
+                       name + " without it");
   }
   if (!ended) {
-    report.add(Severity::warning, {name, last, 0},
-               "the last line has no line end: the first point line is joined to it; end " + name +
-                   " with a line end");
+    report.warning({name, last, 0},
+                   "the last line has no line end: the first point line is joined to it; end " +
+                       name + " with a line end");
   }
   return true;
 }
@@ -160,7 +159,7 @@ bool read_control(ColbrandCheck& c) {
     if (c.line_of(c.done) != nullptr) at.line = c.line_of(c.done)->number;
     text += ": delt, the time step in seconds, is due here and this is no number";
   }
-  c.report.add(Severity::error, at, text);
+  c.report.error(at, text);
   c.report.summary("control file", c.control);
   c.report.summary("result", "the conversion fails at colbrand.inp (" + stop.first_line +
                                  "), before it opens a file");
@@ -194,9 +193,9 @@ bool forecast_needs(ColbrandCheck& c) {
   }
   if (!c.stop) return true;
   c.stop_place = c.at(1);
-  c.report.add(Severity::error, c.stop_place,
-               "the conversion stops before it opens a file with \"" + c.stop.first_line +
-                   "\": " + why + "; the output is left as it is");
+  c.report.error(c.stop_place, "the conversion stops before it opens a file with \"" +
+                                   c.stop.first_line + "\": " + why +
+                                   "; the output is left as it is");
   return false;
 }
 
@@ -221,10 +220,9 @@ void open_both(ColbrandCheck& c) {
     // The open itself goes through; the output is refused before a byte of it changes.
     open_stop = "open: file is the header file " + c.header_file;
     c.fate = OutputFate::refused;
-    c.report.add(Severity::error, c.at(1),
-                 "the output is " + c.header_file +
-                     ", the header file itself: the conversion refuses it (\"" + open_stop +
-                     "\") and leaves it as it is; name another output file");
+    c.report.error(c.at(1), "the output is " + c.header_file +
+                                ", the header file itself: the conversion refuses it (\"" +
+                                open_stop + "\") and leaves it as it is; name another output file");
   } else {
     c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit,
                           c.from_file ? c.control : std::string(), open_stop);
@@ -282,8 +280,8 @@ void forecast_finish(ColbrandCheck& c) {
     if (!tool_on_path(tool)) missing += (missing.empty() ? "" : ", ") + std::string(tool);
   }
   if (!missing.empty()) {
-    c.report.add(Severity::warning, c.from_file ? Place{c.control, 0, 0} : c.at(1),
-                 missing + " is not found on PATH: the output is not put together");
+    c.report.warning(c.from_file ? Place{c.control, 0, 0} : c.at(1),
+                     missing + " is not found on PATH: the output is not put together");
   }
 }
 
@@ -350,9 +348,8 @@ int check_colbrand(const Invocation& invocation) {
   }
   if (read) {
     if (!std::isfinite(c.run.delt)) {
-      c.report.add(
-          Severity::warning, c.at(2),
-          "delt is " + number_text(c.run.delt) + ": every time but the first is not a number");
+      c.report.warning(c.at(2), "delt is " + number_text(c.run.delt) +
+                                    ": every time but the first is not a number");
     }
     open_both(c);
     read_the_export(c);

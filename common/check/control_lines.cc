@@ -32,26 +32,28 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
     }
   }
   if (begins_utf16_mark(scan.start())) {
-    report.add(Severity::error, {name, 1, 1},
-               "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, which the "
-               "conversion cannot read; save it as plain text with CR LF line ends");
+    report.error({name, 1, 1},
+                 "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, which the "
+                 "conversion cannot read; save it as plain text with CR LF line ends");
   } else if (scan.first_zero() >= 0) {
     // A zero byte alone stops nothing: the conversion reads it as a character of its item.
-    report.add(Severity::warning, {name, 0, 0},
-               "the file holds zero bytes: is it UTF-16 text, which the conversion cannot read? "
-               "Save it as plain text with CR LF line ends");
+    report.warning(
+        {name, 0, 0},
+        "the file holds zero bytes: is it UTF-16 text, which the conversion cannot read? "
+        "Save it as plain text with CR LF line ends");
   }
   if (begins_utf8_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
-               "editors: the conversion reads it as the first characters of line 1, so the "
-               "export's name begins with it; save " +
-                   name + " without it");
+    report.warning(
+        {name, 1, 1},
+        "the file begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
+        "editors: the conversion reads it as the first characters of line 1, so the "
+        "export's name begins with it; save " +
+            name + " without it");
   }
   if (f.lf_lines > 0 && f.crlf_lines > 0) {
-    report.add(Severity::warning, {name, 0, 0},
-               "mixed line ends: " + std::to_string(f.crlf_lines) + " lines end in CR LF, " +
-                   std::to_string(f.lf_lines) + " in LF only; give every line CR LF");
+    report.warning({name, 0, 0}, "mixed line ends: " + std::to_string(f.crlf_lines) +
+                                     " lines end in CR LF, " + std::to_string(f.lf_lines) +
+                                     " in LF only; give every line CR LF");
   }
   return f;
 }
@@ -64,15 +66,16 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
   const size_t first = text.find_first_not_of(" \t");
   if (s.comma_column > 0 && s.numbers >= 1) {
     const std::string read(text.substr(first, number_length(text.substr(first))));
-    report.add(Severity::warning, {file.name, line.number, s.comma_column},
-               "a decimal comma: the conversion takes the comma for a separator and reads " + what +
-                   " as " + read + "; write a decimal point");
+    report.warning({file.name, line.number, s.comma_column},
+                   "a decimal comma: the conversion takes the comma for a separator and reads " +
+                       what + " as " + read + "; write a decimal point");
   } else if (s.junk_column > 0 && s.number_column == static_cast<int>(first + 1)) {
     std::string number(text.substr(static_cast<size_t>(s.number_column - 1),
                                    static_cast<size_t>(s.junk_column - s.number_column)));
-    report.add(Severity::warning, {file.name, line.number, s.junk_column},
-               "the number runs on into other bytes: the conversion reads only the leading " +
-                   number + " as " + what + "; put a blank between a value and a comment or unit");
+    report.warning({file.name, line.number, s.junk_column},
+                   "the number runs on into other bytes: the conversion reads only the leading " +
+                       number + " as " + what +
+                       "; put a blank between a value and a comment or unit");
   }
 }
 
@@ -91,7 +94,7 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
   Place at{l.control, l.line, 0};
   auto warn = [&](size_t column, const std::string& why) {
     at.column = static_cast<int64_t>(column + 1);
-    report.add(Severity::warning, at, why);
+    report.warning(at, why);
   };
   for (size_t i = 0; i < cut.size(); ++i) {
     auto c = static_cast<unsigned char>(cut[i]);
@@ -116,10 +119,10 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
       why = "the name has no end within the first 71 characters (a name holds at most 70)";
     }
     at.column = 1;
-    report.add(Severity::error, at,
-               why + ": the " + std::string(l.what) +
-                   "'s name is cut to nothing, and the conversion stops with \"open: null file "
-                   "name\"; write the name at the start of the line, CR LF ended");
+    report.error(at,
+                 why + ": the " + std::string(l.what) +
+                     "'s name is cut to nothing, and the conversion stops with \"open: null file "
+                     "name\"; write the name at the start of the line, CR LF ended");
     return;
   }
   if (begins_utf8_mark(text)) {

@@ -97,7 +97,7 @@ void judge_roles(Report& report, const Place& heading, std::string_view roles,
                      ": the values are written in the wrong roles";
   text += option ? "; --columns " + std::string(roles) + " reads this export"
                  : "; export the columns " + roles_in_words(reads) + ", in this order";
-  report.add(Severity::error, heading, text);
+  report.error(heading, text);
 }
 
 void judge_stated_count(Report& report, const Place& place, int64_t stated, int32_t found,
@@ -106,27 +106,26 @@ void judge_stated_count(Report& report, const Place& place, int64_t stated, int3
   const std::string numbers = "this line states " + std::to_string(stated) +
                               " points, and the export holds " + std::to_string(found);
   if (delt_from_count) {
-    report.add(Severity::error, place,
-               numbers + ": delt is derived from the " + std::to_string(found) +
-                   " points found as if they were the whole sweep, so every time of the ZEP "
-                   "file is wrong; export the whole sweep");
+    report.error(place,
+                 numbers + ": delt is derived from the " + std::to_string(found) +
+                     " points found as if they were the whole sweep, so every time of the ZEP "
+                     "file is wrong; export the whole sweep");
   } else {
-    report.add(Severity::warning, place,
-               numbers +
-                   ": the time step is given, so the times are right, but the trace is "
-                   "incomplete");
+    report.warning(place, numbers +
+                              ": the time step is given, so the times are right, but the trace is "
+                              "incomplete");
   }
 }
 
 void judge_time_resolution(Report& report, const Place& place, const EqualTimes& equal,
                            double delt) {
   if (equal.count == 0) return;
-  report.add(Severity::warning, place,
-             "from this point on, " + std::to_string(equal.count) +
-                 (equal.count == 1 ? " point prints" : " points print") +
-                 " the same time as the point before it: the time field keeps six digits, "
-                 "and delt is " +
-                 number_text(delt) + " s");
+  report.warning(place,
+                 "from this point on, " + std::to_string(equal.count) +
+                     (equal.count == 1 ? " point prints" : " points print") +
+                     " the same time as the point before it: the time field keeps six digits, "
+                     "and delt is " +
+                     number_text(delt) + " s");
 }
 
 }  // namespace convkit

@@ -18,25 +18,25 @@ bool control_file_readable(Report& report, std::string_view program, const std::
                            std::string_view empty_stop, std::string_view layout) {
   const OpenForecast open = forecast_open(control);
   if (open.creates) {
-    report.add(Severity::error, {control, 0, 0},
-               "there is no " + control +
-                   " in this folder: the conversion would create it empty and stop with \"" +
-                   std::string(empty_stop) + "\"; run " + std::string(program) +
-                   " in the folder of your export, next to its control file (" +
-                   std::string(layout) + "; CR LF ends)");
+    report.error({control, 0, 0},
+                 "there is no " + control +
+                     " in this folder: the conversion would create it empty and stop with \"" +
+                     std::string(empty_stop) + "\"; run " + std::string(program) +
+                     " in the folder of your export, next to its control file (" +
+                     std::string(layout) + "; CR LF ends)");
     report.summary("result", "the conversion fails and leaves an empty " + control + " behind");
     return false;
   }
   if (!open.failure.empty()) {
-    report.add(Severity::error, {control, 0, 0},
-               "cannot be read: the conversion stops with \"" + open.failure + "\"");
+    report.error({control, 0, 0},
+                 "cannot be read: the conversion stops with \"" + open.failure + "\"");
     report.summary("result", "the conversion fails");
     return false;
   }
   if (claimed_by_a_run(control)) {
-    report.add(Severity::error, {control, 0, 0},
-               "another run of a converter is using it now: the conversion stops with \"open: " +
-                   std::string(kInUseMessage) + "\"; wait until that run has ended");
+    report.error({control, 0, 0},
+                 "another run of a converter is using it now: the conversion stops with \"open: " +
+                     std::string(kInUseMessage) + "\"; wait until that run has ended");
     report.summary("result", "the conversion fails with \"open: " + std::string(kInUseMessage) +
                                  "\" (exit status 134)");
     return false;
@@ -53,29 +53,26 @@ ExportOpen forecast_export(Report& report, const Place& place, const std::string
     open.stop.first_line = forecast.failure;
   } else if (!forecast.failure.empty()) {
     open.stop.first_line = forecast.failure;
-    report.add(Severity::error, place,
-               "the export " + shown(export_name) +
-                   " cannot be opened: the conversion stops with \"" + forecast.failure +
-                   "\"; correct the name on this line");
+    report.error(place, "the export " + shown(export_name) +
+                            " cannot be opened: the conversion stops with \"" + forecast.failure +
+                            "\"; correct the name on this line");
   } else if (forecast.creates) {
     open.created = true;
     open.stop.first_line = "list in: end of file";
-    report.add(Severity::error, place,
-               "there is no export " + shown(export_name) +
-                   ": the conversion would create it empty and stop with \"" +
-                   open.stop.first_line + "\"; correct the name on this line");
+    report.error(place, "there is no export " + shown(export_name) +
+                            ": the conversion would create it empty and stop with \"" +
+                            open.stop.first_line + "\"; correct the name on this line");
   } else if (forecast.fifo && rereads) {
     open.stop.first_line = forecast.rewind_failure;
-    report.add(Severity::error, place,
-               "the export " + shown(export_name) +
-                   " is a FIFO: the conversion reads it through once, then stops with \"" +
-                   forecast.rewind_failure +
-                   "\" when it goes back for its second pass; convert a regular file");
+    report.error(place, "the export " + shown(export_name) +
+                            " is a FIFO: the conversion reads it through once, then stops with \"" +
+                            forecast.rewind_failure +
+                            "\" when it goes back for its second pass; convert a regular file");
   } else if (forecast.fifo) {
-    report.add(Severity::note, place,
-               "the export " + shown(export_name) +
-                   " is a FIFO: the conversion reads what its writer gives, once; the check "
-                   "leaves it alone and cannot say what it holds");
+    report.note(place,
+                "the export " + shown(export_name) +
+                    " is a FIFO: the conversion reads what its writer gives, once; the check "
+                    "leaves it alone and cannot say what it holds");
   }
   return open;
 }
@@ -109,14 +106,13 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
   const auto fails = [&](std::string first_line, const std::string& before,
                          const std::string& after) {
     stop = std::move(first_line);
-    report.add(Severity::error, place, before + ": the conversion stops with \"" + stop + after);
+    report.error(place, before + ": the conversion stops with \"" + stop + after);
     return OutputFate::fails;
   };
   if (same_file(output, export_name)) {
     stop = "open: file already connected to unit " + std::to_string(export_unit);
-    report.add(Severity::error, place,
-               "the output is the export itself: the conversion refuses to open it (\"" + stop +
-                   "\") and the export stays untouched; name another output file");
+    report.error(place, "the output is the export itself: the conversion refuses to open it (\"" +
+                            stop + "\") and the export stays untouched; name another output file");
     return OutputFate::refused;
   }
   // The open by its own rules, as the running user: the words of its report are its own.
@@ -147,22 +143,20 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
                  "\"; wait until it has ended");
   }
   if (!control.empty() && same_file(output, control)) {
-    report.add(Severity::error, place,
-               "the output is the control file " + control +
-                   " itself: the conversion overwrites it with the output; name another file");
+    report.error(place,
+                 "the output is the control file " + control +
+                     " itself: the conversion overwrites it with the output; name another file");
     return OutputFate::replaced;
   }
   if (!exists) {
     if (!open.created.empty()) {
-      report.add(Severity::note, place,
-                 name + " is a link to " + shown(open.created) +
-                     ", which does not exist: the conversion creates it");
+      report.note(place, name + " is a link to " + shown(open.created) +
+                             ", which does not exist: the conversion creates it");
     }
     return OutputFate::created;
   }
   if (S_ISDIR(out.st_mode)) {
-    report.add(Severity::error, place,
-               name + " is a folder: the conversion cannot write it; name a file");
+    report.error(place, name + " is a folder: the conversion cannot write it; name a file");
     return OutputFate::fails;
   }
   if (is_full_device(out)) {
@@ -170,18 +164,16 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
                  "\" at its first line; name a file");
   }
   if (access(output.c_str(), W_OK) != 0) {
-    report.add(Severity::error, place,
-               name + " exists and cannot be written (" + std::strerror(errno) +
-                   "): the conversion fails when it writes; remove it or name another file");
+    report.error(place,
+                 name + " exists and cannot be written (" + std::strerror(errno) +
+                     "): the conversion fails when it writes; remove it or name another file");
     return OutputFate::fails;
   }
   if (!S_ISREG(out.st_mode)) {
-    report.add(Severity::note, place,
-               name + " is not a regular file: the lines go to it as they are written");
+    report.note(place, name + " is not a regular file: the lines go to it as they are written");
     return OutputFate::replaced;
   }
-  report.add(Severity::warning, place,
-             name + " exists and will be replaced: its old content is lost");
+  report.warning(place, name + " exists and will be replaced: its old content is lost");
   return OutputFate::replaced;
 }
 
@@ -201,10 +193,10 @@ bool check_output_room(Report& report, const Place& place, const std::string& ou
   const int64_t room = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
   if (room + freed >= bytes) return true;
   stop = "write: No space left on device";
-  report.add(Severity::error, place,
-             "the output needs about " + std::to_string(bytes) + " bytes and its file system has " +
-                 std::to_string(room + freed) + " free: the conversion stops with \"" + stop +
-                 "\"; make room or write elsewhere");
+  report.error(place, "the output needs about " + std::to_string(bytes) +
+                          " bytes and its file system has " + std::to_string(room + freed) +
+                          " free: the conversion stops with \"" + stop +
+                          "\"; make room or write elsewhere");
   return false;
 }
 

@@ -137,7 +137,7 @@ bool read_control(ZepCheck& c) {
       text += ": " + std::string(kValues[c.done].what) + " is due here and this is no number";
     }
   }
-  c.report.add(Severity::error, at, text);
+  c.report.error(at, text);
   c.report.summary("control file", c.control);
   c.report.summary("result", "the conversion fails at " + c.control + " (" + stop.first_line +
                                  "); no output file is written");
@@ -168,17 +168,17 @@ bool read_on_with_meant_name(ZepCheck& c) {
   c.open.created = true;
   c.stop.first_line = "list in: end of file";
   c.stop_place = c.at(kInName);
-  c.report.add(Severity::error, c.at(kInName),
-               "there is no export " + shown(cut) + ": " + c.control +
-                   " has LF line ends, so the name loses its last character, and the conversion "
-                   "would create " +
-                   shown(cut) + " empty and stop with \"" + c.stop.first_line +
-                   "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
-                   shown(meant) +
-                   (c.meant_output.empty() ? ", the name this line means"
-                                           : " and " + shown(c.meant_output) +
-                                                 ", the names these lines mean, for the rest of "
-                                                 "its findings"));
+  c.report.error(c.at(kInName),
+                 "there is no export " + shown(cut) + ": " + c.control +
+                     " has LF line ends, so the name loses its last character, and the conversion "
+                     "would create " +
+                     shown(cut) + " empty and stop with \"" + c.stop.first_line +
+                     "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
+                     shown(meant) +
+                     (c.meant_output.empty() ? ", the name this line means"
+                                             : " and " + shown(c.meant_output) +
+                                                   ", the names these lines mean, for the rest of "
+                                                   "its findings"));
   c.read_name = meant;
   c.reads_on = true;
   return true;
@@ -225,16 +225,16 @@ void judge_derived(ZepCheck& c) {
   const ZepRun& r = c.run;
   const std::string and_delt = c.delt_known() ? " and delt " + number_text(r.delt) : "";
   if (r.erange == 0.0) {
-    c.report.add(
-        Severity::warning, c.at(kEstart),
+    c.report.warning(
+        c.at(kEstart),
         "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
             number_text(r.freq) + and_delt + ", and the ZEP file shows them so; check lines " +
             std::to_string(c.line_no(kEstart)) + " to " + std::to_string(c.line_no(kEend)));
   }
   if (r.values.vscan == 0.0) {
-    c.report.add(Severity::warning, c.at(kVscan),
-                 "vscan is 0: freq is " + number_text(r.freq) + and_delt +
-                     ", and the ZEP file shows them so; give the scan rate in V/s");
+    c.report.warning(c.at(kVscan),
+                     "vscan is 0: freq is " + number_text(r.freq) + and_delt +
+                         ", and the ZEP file shows them so; give the scan rate in V/s");
   }
   // The header's Max is the vertex and its Min the lower of start and vertex.
   const ZepRecords records = zep_records(
@@ -243,29 +243,29 @@ void judge_derived(ZepCheck& c) {
   const double bottom = 1000.0 * std::min({r.values.estart, r.values.evertex, r.values.eend});
   if (std::isfinite(top) && std::isfinite(bottom) &&
       (records.max_mv != top || records.min_mv != bottom)) {
-    c.report.add(Severity::warning, c.at(kEvertex),
-                 "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
-                     number_text(records.min_mv) +
-                     " (Max is the vertex, Min the lower of start "
-                     "and vertex), while the sweep runs between " +
-                     number_text(bottom) + " and " + number_text(top) +
-                     " mV: a reader that takes them for the "
-                     "sweep's bounds gets them wrong");
+    c.report.warning(c.at(kEvertex), "the ZEP header writes Max(mV) " +
+                                         number_text(records.max_mv) + " and Min(mV) " +
+                                         number_text(records.min_mv) +
+                                         " (Max is the vertex, Min the lower of start "
+                                         "and vertex), while the sweep runs between " +
+                                         number_text(bottom) + " and " + number_text(top) +
+                                         " mV: a reader that takes them for the "
+                                         "sweep's bounds gets them wrong");
   }
   if (!(c.export_read || c.reads_on) || c.reads.stop) return;
   if (c.reads.npts == 0) {
-    c.report.add(Severity::warning, {c.read_name, c.seen.heading_line, 0},
-                 "no data line follows the column heading: the ZEP file gets its 41 header "
-                 "records only, and delt is " +
-                     number_text(r.delt));
+    c.report.warning({c.read_name, c.seen.heading_line, 0},
+                     "no data line follows the column heading: the ZEP file gets its 41 header "
+                     "records only, and delt is " +
+                         number_text(r.delt));
   } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.values.vscan != 0.0 &&
              !std::isfinite(r.delt)) {
-    c.report.add(Severity::warning, {c.read_name, 0, 0},
-                 "the export gives " + std::to_string(r.npts) +
-                     (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
-                     (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
-                     " * vscan) is " + number_text(r.delt) +
-                     " and the times of the ZEP file are not numbers");
+    c.report.warning({c.read_name, 0, 0},
+                     "the export gives " + std::to_string(r.npts) +
+                         (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
+                         (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
+                         " * vscan) is " + number_text(r.delt) +
+                         " and the times of the ZEP file are not numbers");
   }
 }
 
@@ -292,7 +292,7 @@ void judge_time_axis(ZepCheck& c) {
   } else {
     text += ": vscan, estart, evertex and eend do not fit this export";
   }
-  c.report.add(Severity::error, c.at(kVscan), text);
+  c.report.error(c.at(kVscan), text);
 }
 
 // The export's first, extreme and last potentials against estart, evertex and eend.
@@ -329,7 +329,7 @@ void judge_sweep(ZepCheck& c) {
     } else {
       text += ": is the control file written for another export?";
     }
-    c.report.add(Severity::error, c.at(pair.statement), text);
+    c.report.error(c.at(pair.statement), text);
     return;
   }
 }
@@ -388,10 +388,10 @@ void forecast_output(ZepCheck& c) {
   c.unix2dos = tool_on_path("unix2dos");
   c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
   if (c.completes && !c.unix2dos) {
-    c.report.add(Severity::warning, c.at(kOutName),
-                 "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the "
-                 "ZEP file keeps LF line ends and the exit status is still 0; install the "
-                 "dos2unix package");
+    c.report.warning(
+        c.at(kOutName),
+        "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the ZEP file "
+        "keeps LF line ends and the exit status is still 0; install the dos2unix package");
   }
 }
 
