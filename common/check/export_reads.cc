@@ -43,11 +43,11 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
   auto see = [&](int32_t i, const double* v, int count) {
     if (i == 1) {
       std::copy(v, v + count, p.first);
-      p.min_e = p.max_e = v[0];
+      p.min_e = p.max_e = v[reading.potential];
     }
     std::copy(v, v + count, p.last);
-    p.min_e = std::fmin(p.min_e, v[0]);
-    p.max_e = std::fmax(p.max_e, v[0]);
+    p.min_e = std::fmin(p.min_e, v[reading.potential]);
+    p.max_e = std::fmax(p.max_e, v[reading.potential]);
   };
   int32_t failing = 0;  // the failing statement's number in its pass
   bool second = false;  // it is in the second pass

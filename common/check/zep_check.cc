@@ -83,8 +83,7 @@ struct ZepCheck {
   int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
   // Where a value comes from: its control-file line, or its argument.
   Place at(int k) const {
-    if (!from_file) return {kValues[k].argument, 0, 0};
-    return {control, line_no(k), 0};
+    return from_file ? Place{control, line_no(k), 0} : Place{kValues[k].argument, 0, 0};
   }
   std::string given_by(int k) const {
     return from_file ? "line " + std::to_string(line_no(k)) : std::string(kValues[k].argument);
@@ -200,6 +199,7 @@ void read_the_export(ZepCheck& c) {
   reading.program = c.p.name;
   reading.count_values = c.p.count_values > 0 ? c.p.count_values : c.run.columns.count;
   reading.convert_values = c.run.columns.count;
+  reading.potential = c.run.columns.potential;
   reading.delt_from_count = true;
   reading.line = c.run.line;
   reading.search = [&c] { return c.p.search(c.run); };
@@ -307,16 +307,16 @@ void judge_sweep(ZepCheck& c) {
       std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
   struct Pair {
     int statement;
-    double theirs;
+    double theirs, mine;
     const char* what;
   };
   const bool whole = !c.reads.at_limit && c.reads.converted == c.reads.npts;
-  const Pair pairs[] = {
-      {kEstart, v.first[0], "first"}, {kEvertex, extreme, "extreme"}, {kEend, v.last[0], "last"}};
-  const double ours[] = {0, 0, 0, r.values.estart, r.values.evertex, r.values.eend};
+  const Pair pairs[] = {{kEstart, v.first[e], r.values.estart, "first"},
+                        {kEvertex, extreme, r.values.evertex, "extreme"},
+                        {kEend, v.last[e], r.values.eend, "last"}};
   for (const Pair& pair : pairs) {
     if (pair.statement == kEend && !whole) continue;
-    const double mine = ours[pair.statement];
+    const double mine = pair.mine;
     if (std::abs(pair.theirs - mine) <= tolerance) continue;
     std::string text = "the export's " + std::string(pair.what) + " potential is " +
                        number_text(pair.theirs) + " V, and " + kValues[pair.statement].what +
