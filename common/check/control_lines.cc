@@ -85,10 +85,7 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
 void check_name(Report& report, const NameLine& l, std::string_view cut, NameRule rule) {
   std::string_view text = l.text;
   if (l.crlf && !text.empty() && text.back() == '\r') text.remove_suffix(1);
-  std::string_view visible = text;
-  while (!visible.empty() && (visible.back() == ' ' || visible.back() == '\t')) {
-    visible.remove_suffix(1);
-  }
+  const std::string_view visible = text.substr(0, text.find_last_not_of(" \t") + 1);
   std::string prog(l.program);
   std::string opens = prog + " opens " + shown(cut) + " as the " + std::string(l.what);
   Place at{l.control, l.line, 0};
@@ -105,7 +102,6 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
     }
   }
   if (cut == visible) return;
-
   if (cut.empty()) {
     std::string why;
     if (visible.empty()) {

@@ -1,6 +1,7 @@
 #include "common/check/evidence.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -16,9 +17,7 @@ char role_of(std::string word, bool unit_follows) {
   const bool has_unit = unit_follows || (unit != std::string::npos && unit > 0);
   if (unit != std::string::npos) word.resize(unit);
   while (!word.empty() && (word.back() == ':' || word.back() == '.')) word.pop_back();
-  for (char& c : word) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (word == "potential" || word == "voltage" || (word == "e" && has_unit)) return 'E';
   if (word == "current" || (word == "i" && has_unit)) return 'I';
   if (word == "time" || (word == "t" && has_unit)) return 't';

@@ -121,7 +121,6 @@ bool read_control(ZepCheck& c) {
   }
   if (!stop) return true;
 
-  const ControlLine* l = c.line_of(c.done);
   Place at{c.control, 0, 0};
   std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
   if (stop.first_line.find("end of file") != std::string::npos) {
@@ -129,7 +128,7 @@ bool read_control(ZepCheck& c) {
     text += ": the file ends before line " + std::to_string(c.done + 1) + ", " +
             kValues[c.done].what + "; a control file holds eight lines, each CR LF ended";
   } else {
-    if (l != nullptr) at.line = l->number;
+    at.line = c.line_no(c.done);
     if (stop.first_line.rfind("invalid integer", 0) == 0) {
       text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
     } else {
@@ -239,8 +238,8 @@ void judge_derived(ZepCheck& c) {
   // The header's Max is the vertex and its Min the lower of start and vertex.
   const ZepRecords records = zep_records(
       {r.values.estart, r.values.evertex, r.values.eend, r.values.vscan, r.values.amp, r.freq});
-  const double top = 1000.0 * std::max({r.values.estart, r.values.evertex, r.values.eend});
-  const double bottom = 1000.0 * std::min({r.values.estart, r.values.evertex, r.values.eend});
+  const auto [low, high] = std::minmax({r.values.estart, r.values.evertex, r.values.eend});
+  const double top = 1000.0 * high, bottom = 1000.0 * low;
   if (std::isfinite(top) && std::isfinite(bottom) &&
       (records.max_mv != top || records.min_mv != bottom)) {
     c.report.warning(c.at(kEvertex), "the ZEP header writes Max(mV) " +
@@ -300,8 +299,7 @@ void judge_sweep(ZepCheck& c) {
   const PointValues& v = c.reads.values;
   const ZepRun& r = c.run;
   const int e = r.columns.potential;
-  const double lo = std::min({r.values.estart, r.values.evertex, r.values.eend});
-  const double hi = std::max({r.values.estart, r.values.evertex, r.values.eend});
+  const auto [lo, hi] = std::minmax({r.values.estart, r.values.evertex, r.values.eend});
   const double tolerance = std::abs(r.values.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
   const double extreme =
       std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
