@@ -75,19 +75,17 @@ ValueShape value_shape(std::string_view t) {
     i += number.length;
     if (i < n && !is_separator(t[i])) {
       // A number and then bytes that continue the item: only the number is read.
-      if (s.junk_column == 0) {
+      const bool first = s.junk_column == 0;
+      if (first) {
         s.junk_column = static_cast<int>(i + 1);
         s.number_column = static_cast<int>(start + 1);
         const char junk = t[i];
-        if (junk != '.' && junk != '#' && parted_numbers(t, junk) >= 2) {
-          s.separator = junk;
-          s.separated = parted_numbers(t, junk);
-        }
-        while (i < n && !is_separator(t[i])) ++i;
-        s.junk_end = static_cast<int>(i + 1);
-      } else {
-        while (i < n && !is_separator(t[i])) ++i;
+        const int parted = junk == '.' || junk == '#' ? 0 : parted_numbers(t, junk);
+        s.separator = parted >= 2 ? junk : '\0';
+        s.separated = parted >= 2 ? parted : 0;
       }
+      while (i < n && !is_separator(t[i])) ++i;
+      if (first) s.junk_end = static_cast<int>(i + 1);
       if (leading) s.numbers += values;
       leading = false;
       continue;

@@ -340,16 +340,12 @@ void judge_numbers(ZepCheck& c) {
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
-  const bool roles_right = roles.empty() || roles_fit(roles, reads);
-  const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (c.seen.misaligned) return;
-  if (!c.reads.at_limit) {
-    judge_stated_count(c.report, {c.read_name, c.seen.stated_line, 0}, c.seen.stated, c.reads.npts,
-                       true);
-  }
-  if (c.reads.stop || c.reads.converted < 2 || !roles_right) return;
-  if (!roles.empty() && roles_right && c.run.columns.time >= 0 && count_right &&
-      !c.reads.at_limit) {
+  const Place stated{c.read_name, c.seen.stated_line, 0};
+  if (!c.reads.at_limit) judge_stated_count(c.report, stated, c.seen.stated, c.reads.npts, true);
+  if (c.reads.stop || c.reads.converted < 2 || !(roles.empty() || roles_fit(roles, reads))) return;
+  const bool count_right = c.seen.stated < 0 || c.seen.stated == c.reads.npts;
+  if (!roles.empty() && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
     judge_time_axis(c);
   }
   judge_sweep(c);
@@ -443,9 +439,7 @@ void summarize(ZepCheck& c) {
       report, c.output_name, !c.stop || c.stop_after_output, c.fate,
       c.stop ? ", and left incomplete"
              : ": 41 header records and " + std::to_string(c.reads.converted) + " data lines");
-  if (c.completes) {
-    report.summary("then", unix2dos_command(r) + (c.unix2dos ? "" : " (not found)"));
-  }
+  if (c.completes) report.summary("then", unix2dos_command(r) + (c.unix2dos ? "" : " (not found)"));
   summarize_result(report, c.stop, c.stop_place, c.completes, c.open.created, c.export_name);
 }
 
