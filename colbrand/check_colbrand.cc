@@ -142,9 +142,10 @@ bool read_control(ColbrandCheck& c) {
   const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l == nullptr) continue;
-    NameLine name{c.control, "colbrand", l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(c.report, name, names[k], NameRule::whole_line);
+    if (l != nullptr) {
+      check_name(c.report, c.lines, *l, "colbrand", k == 0 ? "export" : "output", names[k],
+                 NameRule::whole_line);
+    }
   }
   if (c.done >= kStatements && c.line_of(2) != nullptr) {
     check_number_line(c.report, c.lines, *c.line_of(2), "delt, the time step");

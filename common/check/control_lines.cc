@@ -82,13 +82,15 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
 // A name line is what its visible text should give: the text up to the CR of its CR LF end.
 // Each way of writing it that makes the cut give something else is told apart, so that the
 // user learns which habit to change.
-void check_name(Report& report, const NameLine& l, std::string_view cut, NameRule rule) {
+void check_name(Report& report, const ControlFile& file, const ControlLine& l,
+                std::string_view program, std::string_view what, std::string_view cut,
+                NameRule rule) {
   std::string_view text = l.text;
   if (l.crlf && !text.empty() && text.back() == '\r') text.remove_suffix(1);
   const std::string_view visible = text.substr(0, text.find_last_not_of(" \t") + 1);
-  std::string prog(l.program);
-  std::string opens = prog + " opens " + shown(cut) + " as the " + std::string(l.what);
-  Place at{l.control, l.line, 0};
+  std::string prog(program);
+  std::string opens = prog + " opens " + shown(cut) + " as the " + std::string(what);
+  Place at{file.name, l.number, 0};
   auto warn = [&](size_t column, const std::string& why) {
     at.column = static_cast<int64_t>(column + 1);
     report.warning(at, why);
@@ -96,9 +98,8 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
   for (size_t i = 0; i < cut.size(); ++i) {
     auto c = static_cast<unsigned char>(cut[i]);
     if (c < 32 || c == 127) {
-      warn(i, "the name holds a byte that does not show (" + shown(cut.substr(i, 1)) +
-                  "): " + opens + "; retype the name");
-      return;
+      return warn(i, "the name holds a byte that does not show (" + shown(cut.substr(i, 1)) +
+                         "): " + opens + "; retype the name");
     }
   }
   if (cut == visible) return;
@@ -116,17 +117,17 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
     }
     at.column = 1;
     report.error(at,
-                 why + ": the " + std::string(l.what) +
+                 why + ": the " + std::string(what) +
                      "'s name is cut to nothing, and the conversion stops with \"open: null file "
                      "name\"; write the name at the start of the line, CR LF ended");
     return;
   }
   if (begins_utf8_mark(text)) {
-    warn(0,
-         "the line begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
-         "editors: " +
-             opens + ", a name that begins with the mark; save " + l.control + " without it");
-    return;
+    return warn(0,
+                "the line begins with a UTF-8 byte-order mark (bytes EF BB BF), invisible in most "
+                "editors: " +
+                    opens + ", a name that begins with the mark; save " + file.name +
+                    " without it");
   }
   if (rule == NameRule::first_item) {
     size_t first = text.find_first_not_of(" \t");
@@ -138,26 +139,24 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
           inside.back() == '_') {
         return;
       }
-      warn(first,
-           "a quoted name has no carriage return inside its quotes, so its last "
-           "character is dropped: " +
-               opens + "; write one spare last character inside the quotes ('" +
-               std::string(visible.substr(
-                   first + 1, visible.size() > first + 2 ? visible.size() - first - 2 : 0)) +
-               "_') or, without a slash, comma or blank in it, no quotes");
-      return;
+      return warn(first,
+                  "a quoted name has no carriage return inside its quotes, so its last "
+                  "character is dropped: " +
+                      opens + "; write one spare last character inside the quotes ('" +
+                      std::string(visible.substr(
+                          first + 1, visible.size() > first + 2 ? visible.size() - first - 2 : 0)) +
+                      "_') or, without a slash, comma or blank in it, no quotes");
     }
     size_t stop = text.find_first_of(",/", first);
     size_t blank = text.find_first_of(" \t", first);
     if (stop != std::string_view::npos && (blank == std::string_view::npos || stop < blank)) {
       std::string item(text.substr(first, stop - first));
-      warn(stop, std::string("the name ends at this ") + (text[stop] == ',' ? "comma" : "slash") +
-                     ": " + prog + " reads " + shown(item) +
-                     " and drops its last character: " + opens +
-                     "; quote a name with a slash or comma and give it one spare last "
-                     "character inside the quotes: '" +
-                     std::string(visible.substr(first)) + "_'");
-      return;
+      return warn(stop, std::string("the name ends at this ") +
+                            (text[stop] == ',' ? "comma" : "slash") + ": " + prog + " reads " +
+                            shown(item) + " and drops its last character: " + opens +
+                            "; quote a name with a slash or comma and give it one spare last "
+                            "character inside the quotes: '" +
+                            std::string(visible.substr(first)) + "_'");
     }
   }
   size_t blank = text.find_first_of(rule == NameRule::first_item ? " \t" : " ",
@@ -165,19 +164,18 @@ void check_name(Report& report, const NameLine& l, std::string_view cut, NameRul
                                         ? text.find_first_not_of(" \t")
                                         : (text.size() > 1 && text[1] == ' ' ? 2 : 0));
   if (blank != std::string_view::npos && blank < visible.size()) {
-    warn(blank,
-         "the name ends at this blank, so it has no carriage return and loses its last "
-         "character: " +
-             opens + "; put nothing after the name on its line, and no blank inside a name");
-    return;
+    return warn(blank,
+                "the name ends at this blank, so it has no carriage return and loses its last "
+                "character: " +
+                    opens + "; put nothing after the name on its line, and no blank inside a name");
   }
   if (!l.crlf && cut.size() < visible.size() && visible.substr(0, cut.size()) == cut) {
-    warn(cut.size(), "this line ends in LF only, not CR LF: " + prog +
-                         " drops a name's last character, which with CR LF ends is the carriage "
-                         "return; here it is " +
-                         shown(visible.substr(cut.size(), 1)) + ", and " + opens + "; give " +
-                         l.control + " CR LF line ends (unix2dos " + l.control + ")");
-    return;
+    return warn(cut.size(),
+                "this line ends in LF only, not CR LF: " + prog +
+                    " drops a name's last character, which with CR LF ends is the carriage "
+                    "return; here it is " +
+                    shown(visible.substr(cut.size(), 1)) + ", and " + opens + "; give " +
+                    file.name + " CR LF line ends (unix2dos " + file.name + ")");
   }
   warn(0, opens + ", not " + shown(visible) + " as the line shows");
 }

@@ -96,35 +96,26 @@ struct Locator {
       if (!l.ended) at(1, "");  // the end of the file
       return;
     }
-    if (s.numbers >= need) {
-      at(1, "");
-      return;
-    }
-    if (s.separator != 0) {
-      at(s.junk_column, parted_by(s));
-      return;
-    }
+    if (s.numbers >= need) return at(1, "");
+    if (s.separator != 0) return at(s.junk_column, parted_by(s));
     if (s.junk_column > 0) {
       const RunOn r = run_on(rest, s);
-      at(s.junk_column, shown(r.item) + " is read as the number " + r.number +
-                            ", and the bytes after it as the next value, which is no number");
-      return;
+      return at(s.junk_column,
+                shown(r.item) + " is read as the number " + r.number +
+                    ", and the bytes after it as the next value, which is no number");
     }
     if (s.text_column > 0) {
-      std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
-      at(s.text_column, shown(word, 40) + " stands where a number is due");
-      return;
+      const std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
+      return at(s.text_column, shown(word, 40) + " stands where a number is due");
     }
     if (l.crlf) {
       empty_crlf = s.blank;
-      std::string reason =
-          s.blank ? std::string("an empty line among the data of a CR LF export")
-                  : "this line holds " + plural(s.numbers, "value", "values") + " where " +
-                        std::to_string(need) +
-                        " are due, and with CR LF line ends its carriage return stands "
-                        "where the next value is looked for";
-      at(static_cast<int64_t>(text.size() - skip) + 1, reason);
-      return;
+      return at(static_cast<int64_t>(text.size() - skip) + 1,
+                s.blank ? std::string("an empty line among the data of a CR LF export")
+                        : "this line holds " + plural(s.numbers, "value", "values") + " where " +
+                              std::to_string(need) +
+                              " are due, and with CR LF line ends its carriage return stands "
+                              "where the next value is looked for");
     }
     need -= s.numbers;
     if (!l.ended) at(static_cast<int64_t>(text.size() - skip) + 1, "");

@@ -111,9 +111,10 @@ bool read_control(ZepCheck& c) {
   const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l == nullptr) continue;
-    NameLine name{c.control, c.p.name, l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(c.report, name, names[k], NameRule::first_item);
+    if (l != nullptr) {
+      check_name(c.report, c.lines, *l, c.p.name, k == 0 ? "export" : "output", names[k],
+                 NameRule::first_item);
+    }
   }
   for (int k = kVscan; k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
