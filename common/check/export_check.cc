@@ -78,7 +78,7 @@ struct Locator {
   bool empty_crlf = false;  // at an empty CR LF line
   int need = 0;
   int64_t line = 0, column = 0;
-  std::string why;
+  std::string why{};
 
   void feed(const Line& l, int64_t from) {
     std::string_view text = l.visible();
@@ -133,11 +133,6 @@ struct DataLines {
 
 // The pass: each line as it comes, then the findings on the whole.
 struct ExportPass {
-  ExportPass(const std::string& n, const ExportReading& g, const ExportReads& r, Report& out)
-      : name(n), reading(g), reads(r), report(out) {
-    locate.need = r.stop_count;
-  }
-
   const std::string& name;
   const ExportReading& reading;
   const ExportReads& reads;
@@ -145,17 +140,17 @@ struct ExportPass {
   const std::string prog{reading.program};
   const int want = reading.convert_values;
   const off_t data_end = reads.at_limit ? reads.end_offset : -1;
-  ExportLines f;
-  Locator locate;
+  ExportLines f{};
+  Locator locate{.need = reads.stop_count};
   int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
   int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
   bool after_heading_checked = false;
   int64_t capital_heading = 0, last_text_line = 0, real_heading = 0;
-  std::string capital_word, real_heading_text;
+  std::string capital_word{}, real_heading_text{};
   int64_t last_unended = 0;  // the last line, when no line feed ends it
   bool last_unended_text = false, last_unended_data = false;
   int64_t last_nonblank = 0;
-  DataLines d;
+  DataLines d{};
 
   void take(const Line& l, int32_t point);
   void search_heading(const Line& l, std::string_view vis, const ValueShape& s);
@@ -433,7 +428,7 @@ void ExportPass::report_stop() {
 
 ExportLines look_at_export(const std::string& name, const ExportReading& reading,
                            const ExportReads& reads, int32_t point, Report& report) {
-  ExportPass pass(name, reading, reads, report);
+  ExportPass pass{name, reading, reads, report};
   LineScan scan(name);
   Line l;
   while (scan.next(l)) pass.take(l, point);

@@ -243,14 +243,14 @@ void judge_derived(ZepCheck& c) {
   const double top = 1000.0 * high, bottom = 1000.0 * low;
   if (std::isfinite(top) && std::isfinite(bottom) &&
       (records.max_mv != top || records.min_mv != bottom)) {
-    c.report.warning(c.at(kEvertex), "the ZEP header writes Max(mV) " +
-                                         number_text(records.max_mv) + " and Min(mV) " +
-                                         number_text(records.min_mv) +
-                                         " (Max is the vertex, Min the lower of start "
-                                         "and vertex), while the sweep runs between " +
-                                         number_text(bottom) + " and " + number_text(top) +
-                                         " mV: a reader that takes them for the "
-                                         "sweep's bounds gets them wrong");
+    c.report.warning(
+        c.at(kEvertex),
+        "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
+            number_text(records.min_mv) +
+            " (Max is the vertex, Min the lower of start and vertex), while the sweep runs "
+            "between " +
+            number_text(bottom) + " and " + number_text(top) +
+            " mV: a reader that takes them for the sweep's bounds gets them wrong");
   }
   if (!(c.export_read || c.reads_on) || c.reads.stop) return;
   if (c.reads.npts == 0) {
