@@ -207,7 +207,9 @@ void open_both(ColbrandCheck& c) {
   c.output_name = opened(c.run.outname);
   if (!forecast_needs(c)) return;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
-  c.open = forecast_export(c.report, c.at(0), c.export_name, false);
+  c.open = forecast_export(c.report, c.at(0), c.export_name, false, c.control, c.line_of(0),
+                           c.output_name, c.line_of(1));
+  if (!c.open.meant.empty()) c.stop_place = c.at(0);
   c.stop = c.open.stop;
   c.export_opens = !c.export_name.empty() && (!c.stop || c.open.created);
   if (!c.export_opens) return;
@@ -235,8 +237,12 @@ void open_both(ColbrandCheck& c) {
   }
 }
 
+// The export, or the one an LF-ended line means: the check reads on with it and the output its
+// line means, while the conversion stops at the empty export it creates.
 void read_the_export(ColbrandCheck& c) {
-  if (c.stop || c.open.fifo) return;
+  const std::string& name = c.open.meant.empty() ? c.export_name : c.open.meant;
+  const bool reads_on = name != c.export_name;
+  if ((c.stop && !reads_on) || c.open.fifo) return;
   ExportReading reading;
   reading.program = "colbrand";
   reading.count_values = 2;
@@ -244,27 +250,33 @@ void read_the_export(ColbrandCheck& c) {
   reading.output_opened_first = true;
   reading.line = c.run.line;
   reading.search = [&c] { return skip_to_column_heading(c.run.line); };
-  c.reads = read_export(reading, c.run.inname.data(), static_cast<int>(c.run.inname.size()));
-  c.export_read = true;
-  c.stop = c.reads.stop;
-  const EqualTimes equal = !c.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
-  c.seen = look_at_export(c.export_name, reading, c.reads, equal.first, c.report);
-  c.stop_place = c.seen.stop_place;
-  judge_time_resolution(c.report, {c.export_name, c.seen.point_line, 0}, equal, c.run.delt);
-  if (c.stop || c.seen.misaligned) return;
-  judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, heading_roles(c.seen.heading_text),
-              "E,I", "colbrand", false);
+  c.reads = read_export(reading, name.data(), static_cast<int>(name.size()));
+  if (!reads_on) {
+    c.export_read = true;
+    c.stop = c.reads.stop;
+  }
+  const EqualTimes equal =
+      !c.reads.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
+  c.seen = look_at_export(name, reading, c.reads, equal.first, c.report);
+  if (!reads_on) c.stop_place = c.seen.stop_place;
+  judge_time_resolution(c.report, {name, c.seen.point_line, 0}, equal, c.run.delt);
+  if (c.reads.stop || c.seen.misaligned) return;
+  judge_roles(c.report, {name, c.seen.heading_line, 0}, heading_roles(c.seen.heading_text), "E,I",
+              "colbrand", false);
   if (!c.reads.at_limit) {
-    judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
-                       c.reads.npts, false);
+    judge_stated_count(c.report, {name, c.seen.stated_line, 0}, c.seen.stated, c.reads.npts, false);
+  }
+  if (reads_on && !c.open.meant_output.empty()) {
+    std::string open_stop;
+    check_output(c.report, c.at(1), c.open.meant_output, name, kExportUnit, c.control, open_stop);
   }
 }
 
 // The commands that put Header.txt in front, and the tools they need.
 void forecast_finish(ColbrandCheck& c) {
   c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
-  if (c.completes ||
-      (c.export_read && c.fate != OutputFate::fails && c.fate != OutputFate::refused)) {
+  if (c.completes || ((c.export_read || !c.open.meant.empty()) && c.fate != OutputFate::fails &&
+                      c.fate != OutputFate::refused)) {
     c.header = check_header_file(c.report, c.header_file);
   }
   if (!c.completes) return;

@@ -13,6 +13,34 @@
 #include "common/recordio/unit.h"
 
 namespace convkit {
+namespace {
+
+// Whether two names reach one file (a name not there yet: the same text).
+bool same_file(const std::string& a, const std::string& b) {
+  const FileProbe pa = probe_file(a), pb = probe_file(b);
+  return pa.exists && pb.exists ? pa.dev == pb.dev && pa.ino == pb.ino : a == b;
+}
+
+// The device that refuses every write for want of space.
+bool is_full_device(const struct stat& st) {
+  return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 7;
+}
+
+// The folder a new output is created in, by the open's forecast (a link: its target's folder).
+std::string folder_of(const std::string& output, const OpenForecast& open) {
+  const std::string& path = open.created.empty() ? output : open.created;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The name an LF-ended line means: the cut name and one character more, or "".
+std::string meant_name(const ControlLine* line, const std::string& cut) {
+  if (line == nullptr || line->crlf || !line->ended || cut.empty()) return "";
+  std::string meant(opened_name(line->text));
+  return meant.size() == cut.size() + 1 && meant.compare(0, cut.size(), cut) == 0 ? meant : "";
+}
+
+}  // namespace
 
 bool control_file_readable(Report& report, std::string_view program, const std::string& control,
                            std::string_view empty_stop, std::string_view layout) {
@@ -45,7 +73,8 @@ bool control_file_readable(Report& report, std::string_view program, const std::
 }
 
 ExportOpen forecast_export(Report& report, const Place& place, const std::string& export_name,
-                           bool rereads) {
+                           bool rereads, const std::string& control, const ControlLine* export_line,
+                           const std::string& output_cut, const ControlLine* output_line) {
   ExportOpen open;
   const OpenForecast forecast = forecast_open(export_name);
   open.fifo = forecast.fifo;
@@ -59,9 +88,27 @@ ExportOpen forecast_export(Report& report, const Place& place, const std::string
   } else if (forecast.creates) {
     open.created = true;
     open.stop.first_line = "list in: end of file";
-    report.error(place, "there is no export " + shown(export_name) +
-                            ": the conversion would create it empty and stop with \"" +
-                            open.stop.first_line + "\"; correct the name on this line");
+    const std::string meant = meant_name(export_line, export_name);
+    const OpenForecast as_meant = meant.empty() ? OpenForecast{} : forecast_open(meant);
+    if (meant.empty() || !as_meant.failure.empty() || as_meant.creates || as_meant.fifo) {
+      report.error(place, "there is no export " + shown(export_name) +
+                              ": the conversion would create it empty and stop with \"" +
+                              open.stop.first_line + "\"; correct the name on this line");
+      return open;
+    }
+    open.meant = meant;
+    open.meant_output = meant_name(output_line, output_cut);
+    report.error(place,
+                 "there is no export " + shown(export_name) + ": " + control +
+                     " has LF line ends, so the name loses its last character, and the "
+                     "conversion would create " +
+                     shown(export_name) + " empty and stop with \"" + open.stop.first_line +
+                     "\"; the fix is unix2dos " + control + "; the check reads on with " +
+                     shown(meant) +
+                     (open.meant_output.empty()
+                          ? ", the name this line means"
+                          : " and " + shown(open.meant_output) +
+                                ", the names these lines mean, for the rest of its findings"));
   } else if (forecast.fifo && rereads) {
     open.stop.first_line = forecast.rewind_failure;
     report.error(place, "the export " + shown(export_name) +
@@ -76,28 +123,6 @@ ExportOpen forecast_export(Report& report, const Place& place, const std::string
   }
   return open;
 }
-
-namespace {
-
-// Whether two names reach one file (a name not there yet: the same text).
-bool same_file(const std::string& a, const std::string& b) {
-  const FileProbe pa = probe_file(a), pb = probe_file(b);
-  return pa.exists && pb.exists ? pa.dev == pb.dev && pa.ino == pb.ino : a == b;
-}
-
-// The device that refuses every write for want of space.
-bool is_full_device(const struct stat& st) {
-  return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 7;
-}
-
-// The folder a new output is created in, by the open's forecast (a link: its target's folder).
-std::string folder_of(const std::string& output, const OpenForecast& open) {
-  const std::string& path = open.created.empty() ? output : open.created;
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
 
 OutputFate check_output(Report& report, const Place& place, const std::string& output,
                         const std::string& export_name, int export_unit, const std::string& control,

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/check/control_lines.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
 
@@ -23,13 +24,19 @@ struct ExportOpen {
   Stop stop;             // the failure the open, or the first read of an export it creates, meets
   bool created = false;  // a missing export is created empty
   bool fifo = false;     // a FIFO: its writer's bytes, read once; the check leaves them alone
+  std::string meant;     // the export an LF-ended line means: the check reads on with it
+  std::string meant_output;  // the output its line means, when the check reads on
 };
 
 /// The open of the export (its name as opened) by the record layer's own forecast; an error
 /// at place (the export's control line) when the conversion stops there. rereads: the program
 /// rewinds the export after its first pass. An empty name adds no finding: check_name gives it.
+/// A missing export whose LF-ended line (export_line of control; null in the argument form)
+/// means a name that exists: the fix is unix2dos, and the check reads on with the names meant,
+/// the output's (output_cut, from output_line) too.
 ExportOpen forecast_export(Report& report, const Place& place, const std::string& export_name,
-                           bool rereads);
+                           bool rereads, const std::string& control, const ControlLine* export_line,
+                           const std::string& output_cut, const ControlLine* output_line);
 
 enum class OutputFate {
   created,   // no such file yet

@@ -64,7 +64,6 @@ struct ZepCheck {
   int done = 0;                          // statements completed
   std::string export_name, output_name;  // as opened
   std::string read_name;                 // the export the check reads (the meant name, at times)
-  std::string meant_output;              // the output the check looks at, when it reads on
   bool reads_on = false;                 // the check reads on with the names the lines mean
   ExportOpen open;
   ExportReads reads;
@@ -143,58 +142,18 @@ bool read_control(ZepCheck& c) {
   return false;
 }
 
-// With LF ends a name loses its last character: the name line k means, when that is the name
-// read plus one character, and "" otherwise.
-std::string meant_name(const ZepCheck& c, int k, const std::string& cut) {
-  const ControlLine* l = c.line_of(k);
-  if (!c.from_file || l == nullptr || l->crlf || !l->ended || cut.empty()) return "";
-  std::string meant = opened(l->text);
-  if (meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) return "";
-  return meant;
-}
-
-// When the export's cut name is missing and the one the line shows exists, the check says so
-// and reads on with the names the user meant, the export's and the output's.
-bool read_on_with_meant_name(ZepCheck& c) {
-  const std::string& cut = c.export_name;
-  const std::string meant = meant_name(c, kInName, cut);
-  if (meant.empty()) return false;
-  const OpenForecast as_cut = forecast_open(cut), as_meant = forecast_open(meant);
-  if (!as_cut.creates || !as_meant.failure.empty() || as_meant.creates || as_meant.fifo) {
-    return false;
-  }
-  c.meant_output = meant_name(c, kOutName, opened(c.run.outname));
-  c.open.created = true;
-  c.stop.first_line = "list in: end of file";
-  c.stop_place = c.at(kInName);
-  c.report.error(c.at(kInName),
-                 "there is no export " + shown(cut) + ": " + c.control +
-                     " has LF line ends, so the name loses its last character, and the conversion "
-                     "would create " +
-                     shown(cut) + " empty and stop with \"" + c.stop.first_line +
-                     "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
-                     shown(meant) +
-                     (c.meant_output.empty() ? ", the name this line means"
-                                             : " and " + shown(c.meant_output) +
-                                                   ", the names these lines mean, for the rest of "
-                                                   "its findings"));
-  c.read_name = meant;
-  c.reads_on = true;
-  return true;
-}
-
 // The export by the open's forecast, then the conversion's own reads, then the check's look at
 // its lines.
 void read_the_export(ZepCheck& c) {
   c.export_name = opened(c.run.inname);
-  c.read_name = c.export_name;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
-  if (!read_on_with_meant_name(c)) {
-    c.open = forecast_export(c.report, c.at(kInName), c.export_name, true);
-    c.stop = c.open.stop;
-    c.stop_place = {};
-    if (c.open.stop || c.open.fifo) return;
-  }
+  c.open = forecast_export(c.report, c.at(kInName), c.export_name, true, c.control,
+                           c.line_of(kInName), opened(c.run.outname), c.line_of(kOutName));
+  c.stop = c.open.stop;
+  c.reads_on = !c.open.meant.empty();
+  c.read_name = c.reads_on ? c.open.meant : c.export_name;
+  if (!c.reads_on && (c.open.stop || c.open.fifo)) return;
+  if (c.reads_on) c.stop_place = c.at(kInName);
   ExportReading reading;
   reading.program = c.p.name;
   reading.count_values = c.p.count_values > 0 ? c.p.count_values : c.run.columns.count;
@@ -205,8 +164,7 @@ void read_the_export(ZepCheck& c) {
   reading.search = [&c] { return c.p.search(c.run); };
   if (c.p.search_again != nullptr) reading.search_again = [&c] { c.p.search_again(c.run); };
   c.reads = read_export(reading, c.read_name.c_str(), static_cast<int>(c.read_name.size()));
-  const bool meant = c.read_name != c.export_name;
-  if (!meant) {
+  if (!c.reads_on) {
     c.export_read = true;
     c.stop = c.reads.stop;
     c.stop_after_output = c.reads.stop_after_output;
@@ -216,7 +174,7 @@ void read_the_export(ZepCheck& c) {
   const EqualTimes equal =
       !c.reads.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
   c.seen = look_at_export(c.read_name, reading, c.reads, equal.first, c.report);
-  if (!meant) c.stop_place = c.seen.stop_place;
+  if (!c.reads_on) c.stop_place = c.seen.stop_place;
   judge_time_resolution(c.report, {c.read_name, c.seen.point_line, 0}, equal, c.run.delt);
 }
 
@@ -356,9 +314,9 @@ void judge_numbers(ZepCheck& c) {
 void forecast_output(ZepCheck& c) {
   c.output_name = opened(c.run.outname);
   const bool opened = !c.stop || c.stop_after_output;
-  if (c.reads_on && !c.meant_output.empty() && !c.reads.stop) {
+  if (c.reads_on && !c.open.meant_output.empty() && !c.reads.stop) {
     std::string open_stop;
-    check_output(c.report, c.at(kOutName), c.meant_output, c.read_name, kExportUnit, c.control,
+    check_output(c.report, c.at(kOutName), c.open.meant_output, c.read_name, kExportUnit, c.control,
                  open_stop);
   }
   if (c.output_name.empty()) {
