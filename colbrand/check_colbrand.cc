@@ -11,9 +11,7 @@
 #include "common/check/evidence.h"
 #include "common/check/export_check.h"
 #include "common/check/export_reads.h"
-#include "common/check/name_check.h"
 #include "common/check/opening.h"
-#include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
 #include "common/check/verdict.h"
@@ -41,16 +39,15 @@ bool check_header_file(Report& report, const std::string& name) {
   // What prepend_header counts on: a readable regular file.
   const FileProbe header = probe_file(name);
   if (!header.exists) {
-    report.add(Severity::warning, {name, 0, 0},
-               "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
-                   ": cat reports it missing, and the output holds the point lines only, with "
-                   "exit status 0; put your header file here");
+    report.warning({name, 0, 0},
+                   "there is no " + name + (name == "Header.txt" ? " in this folder" : "") +
+                       ": cat reports it missing, and the output holds the point lines only, with "
+                       "exit status 0; put your header file here");
     return false;
   }
   if (!header.regular || !header.readable) {
-    report.add(Severity::warning, {name, 0, 0},
-               std::string(header.regular ? "cannot be read" : "is not a file") +
-                   ": the output holds the point lines only");
+    report.warning({name, 0, 0}, std::string(header.regular ? "cannot be read" : "is not a file") +
+                                     ": the output holds the point lines only");
     return false;
   }
   LineScan scan(name);
@@ -62,22 +59,22 @@ bool check_header_file(Report& report, const std::string& name) {
     ended = l.ended;
   }
   if (begins_utf16_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
-               "which are single-byte text; save it as plain text");
+    report.warning({name, 1, 1},
+                   "the file is UTF-16 text: its bytes go unchanged in front of the point lines, "
+                   "which are single-byte text; save it as plain text");
   } else if (scan.first_zero() >= 0) {
-    report.add(Severity::warning, {name, 0, 0},
-               "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
+    report.warning({name, 0, 0},
+                   "the file holds zero bytes (UTF-16 text?): they go unchanged into the output");
   } else if (begins_utf8_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
-               "bytes; save " +
-                   name + " without it");
+    report.warning({name, 1, 1},
+                   "the file begins with a UTF-8 byte-order mark: it goes into the output's first "
+                   "bytes; save " +
+                       name + " without it");
   }
   if (!ended) {
-    report.add(Severity::warning, {name, last, 0},
-               "the last line has no line end: the first point line is joined to it; end " + name +
-                   " with a line end");
+    report.warning({name, last, 0},
+                   "the last line has no line end: the first point line is joined to it; end " +
+                       name + " with a line end");
   }
   return true;
 }
@@ -145,9 +142,10 @@ bool read_control(ColbrandCheck& c) {
   const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l == nullptr) continue;
-    NameLine name{c.control, "colbrand", l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(c.report, name, names[k], NameRule::whole_line);
+    if (l != nullptr) {
+      check_name(c.report, c.lines, *l, "colbrand", k == 0 ? "export" : "output", names[k],
+                 NameRule::whole_line);
+    }
   }
   if (c.done >= kStatements && c.line_of(2) != nullptr) {
     check_number_line(c.report, c.lines, *c.line_of(2), "delt, the time step");
@@ -162,7 +160,7 @@ bool read_control(ColbrandCheck& c) {
     if (c.line_of(c.done) != nullptr) at.line = c.line_of(c.done)->number;
     text += ": delt, the time step in seconds, is due here and this is no number";
   }
-  c.report.add(Severity::error, at, text);
+  c.report.error(at, text);
   c.report.summary("control file", c.control);
   c.report.summary("result", "the conversion fails at colbrand.inp (" + stop.first_line +
                                  "), before it opens a file");
@@ -196,9 +194,9 @@ bool forecast_needs(ColbrandCheck& c) {
   }
   if (!c.stop) return true;
   c.stop_place = c.at(1);
-  c.report.add(Severity::error, c.stop_place,
-               "the conversion stops before it opens a file with \"" + c.stop.first_line +
-                   "\": " + why + "; the output is left as it is");
+  c.report.error(c.stop_place, "the conversion stops before it opens a file with \"" +
+                                   c.stop.first_line + "\": " + why +
+                                   "; the output is left as it is");
   return false;
 }
 
@@ -209,7 +207,9 @@ void open_both(ColbrandCheck& c) {
   c.output_name = opened(c.run.outname);
   if (!forecast_needs(c)) return;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
-  c.open = forecast_export(c.report, c.at(0), c.export_name, false);
+  c.open = forecast_export(c.report, c.at(0), c.export_name, false, c.control, c.line_of(0),
+                           c.output_name, c.line_of(1));
+  if (!c.open.meant.empty()) c.stop_place = c.at(0);
   c.stop = c.open.stop;
   c.export_opens = !c.export_name.empty() && (!c.stop || c.open.created);
   if (!c.export_opens) return;
@@ -223,10 +223,9 @@ void open_both(ColbrandCheck& c) {
     // The open itself goes through; the output is refused before a byte of it changes.
     open_stop = "open: file is the header file " + c.header_file;
     c.fate = OutputFate::refused;
-    c.report.add(Severity::error, c.at(1),
-                 "the output is " + c.header_file +
-                     ", the header file itself: the conversion refuses it (\"" + open_stop +
-                     "\") and leaves it as it is; name another output file");
+    c.report.error(c.at(1), "the output is " + c.header_file +
+                                ", the header file itself: the conversion refuses it (\"" +
+                                open_stop + "\") and leaves it as it is; name another output file");
   } else {
     c.fate = check_output(c.report, c.at(1), c.output_name, c.export_name, kExportUnit,
                           c.from_file ? c.control : std::string(), open_stop);
@@ -238,8 +237,12 @@ void open_both(ColbrandCheck& c) {
   }
 }
 
+// The export, or the one an LF-ended line means: the check reads on with it and the output its
+// line means, while the conversion stops at the empty export it creates.
 void read_the_export(ColbrandCheck& c) {
-  if (c.stop || c.open.fifo) return;
+  const std::string& name = c.open.meant.empty() ? c.export_name : c.open.meant;
+  const bool reads_on = name != c.export_name;
+  if ((c.stop && !reads_on) || c.open.fifo) return;
   ExportReading reading;
   reading.program = "colbrand";
   reading.count_values = 2;
@@ -247,27 +250,33 @@ void read_the_export(ColbrandCheck& c) {
   reading.output_opened_first = true;
   reading.line = c.run.line;
   reading.search = [&c] { return skip_to_column_heading(c.run.line); };
-  c.reads = read_export(reading, c.run.inname.data(), static_cast<int>(c.run.inname.size()));
-  c.export_read = true;
-  c.stop = c.reads.stop;
-  const EqualTimes equal = !c.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
-  c.seen = look_at_export(c.export_name, reading, c.reads, equal.first, c.report);
-  c.stop_place = c.seen.stop_place;
-  judge_time_resolution(c.report, {c.export_name, c.seen.point_line, 0}, equal, c.run.delt);
-  if (c.stop || c.seen.misaligned) return;
-  judge_roles(c.report, {c.export_name, c.seen.heading_line, 0}, heading_roles(c.seen.heading_text),
-              "E,I", "colbrand", false);
+  c.reads = read_export(reading, name.data(), static_cast<int>(name.size()));
+  if (!reads_on) {
+    c.export_read = true;
+    c.stop = c.reads.stop;
+  }
+  const EqualTimes equal =
+      !c.reads.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
+  c.seen = look_at_export(name, reading, c.reads, equal.first, c.report);
+  if (!reads_on) c.stop_place = c.seen.stop_place;
+  judge_time_resolution(c.report, {name, c.seen.point_line, 0}, equal, c.run.delt);
+  if (c.reads.stop || c.seen.misaligned) return;
+  judge_roles(c.report, {name, c.seen.heading_line, 0}, heading_roles(c.seen.heading_text), "E,I",
+              "colbrand", false);
   if (!c.reads.at_limit) {
-    judge_stated_count(c.report, {c.export_name, c.seen.stated_line, 0}, c.seen.stated,
-                       c.reads.npts, false);
+    judge_stated_count(c.report, {name, c.seen.stated_line, 0}, c.seen.stated, c.reads.npts, false);
+  }
+  if (reads_on && !c.open.meant_output.empty()) {
+    std::string open_stop;
+    check_output(c.report, c.at(1), c.open.meant_output, name, kExportUnit, c.control, open_stop);
   }
 }
 
 // The commands that put Header.txt in front, and the tools they need.
 void forecast_finish(ColbrandCheck& c) {
   c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
-  if (c.completes ||
-      (c.export_read && c.fate != OutputFate::fails && c.fate != OutputFate::refused)) {
+  if (c.completes || ((c.export_read || !c.open.meant.empty()) && c.fate != OutputFate::fails &&
+                      c.fate != OutputFate::refused)) {
     c.header = check_header_file(c.report, c.header_file);
   }
   if (!c.completes) return;
@@ -284,8 +293,8 @@ void forecast_finish(ColbrandCheck& c) {
     if (!tool_on_path(tool)) missing += (missing.empty() ? "" : ", ") + std::string(tool);
   }
   if (!missing.empty()) {
-    c.report.add(Severity::warning, c.from_file ? Place{c.control, 0, 0} : c.at(1),
-                 missing + " is not found on PATH: the output is not put together");
+    c.report.warning(c.from_file ? Place{c.control, 0, 0} : c.at(1),
+                     missing + " is not found on PATH: the output is not put together");
   }
 }
 
@@ -352,9 +361,8 @@ int check_colbrand(const Invocation& invocation) {
   }
   if (read) {
     if (!std::isfinite(c.run.delt)) {
-      c.report.add(
-          Severity::warning, c.at(2),
-          "delt is " + number_text(c.run.delt) + ": every time but the first is not a number");
+      c.report.warning(c.at(2), "delt is " + number_text(c.run.delt) +
+                                    ": every time but the first is not a number");
     }
     open_both(c);
     read_the_export(c);

@@ -1,8 +1,10 @@
-// The first lines of a control file, kept for the check's messages.
+// A control file's lines as the check sees them: the first lines kept for its messages, the
+// names the conversion cuts from them against what the user sees, what the number lines hold.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/check/report.h"
@@ -38,5 +40,18 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
 /// bytes. what names the value ("vscan, the scan rate").
 void check_number_line(Report& report, const ControlFile& file, const ControlLine& line,
                        const std::string& what);
+
+/// How a program takes a name line.
+enum class NameRule {
+  first_item,  // vantor, pressik: the line's first free-form item
+  whole_line,  // colbrand: the whole line, 72 characters
+};
+
+/// Adds a finding when the name program opens (cut) as the export or output (what) differs from
+/// the visible text of its line of file, saying why and how to write the line; an error when
+/// the name is empty.
+void check_name(Report& report, const ControlFile& file, const ControlLine& line,
+                std::string_view program, std::string_view what, std::string_view cut,
+                NameRule rule);
 
 }  // namespace convkit

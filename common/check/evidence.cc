@@ -1,6 +1,7 @@
 #include "common/check/evidence.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -16,9 +17,7 @@ char role_of(std::string word, bool unit_follows) {
   const bool has_unit = unit_follows || (unit != std::string::npos && unit > 0);
   if (unit != std::string::npos) word.resize(unit);
   while (!word.empty() && (word.back() == ':' || word.back() == '.')) word.pop_back();
-  for (char& c : word) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (word == "potential" || word == "voltage" || (word == "e" && has_unit)) return 'E';
   if (word == "current" || (word == "i" && has_unit)) return 'I';
   if (word == "time" || (word == "t" && has_unit)) return 't';
@@ -97,7 +96,7 @@ void judge_roles(Report& report, const Place& heading, std::string_view roles,
                      ": the values are written in the wrong roles";
   text += option ? "; --columns " + std::string(roles) + " reads this export"
                  : "; export the columns " + roles_in_words(reads) + ", in this order";
-  report.add(Severity::error, heading, text);
+  report.error(heading, text);
 }
 
 void judge_stated_count(Report& report, const Place& place, int64_t stated, int32_t found,
@@ -106,27 +105,26 @@ void judge_stated_count(Report& report, const Place& place, int64_t stated, int3
   const std::string numbers = "this line states " + std::to_string(stated) +
                               " points, and the export holds " + std::to_string(found);
   if (delt_from_count) {
-    report.add(Severity::error, place,
-               numbers + ": delt is derived from the " + std::to_string(found) +
-                   " points found as if they were the whole sweep, so every time of the ZEP "
-                   "file is wrong; export the whole sweep");
+    report.error(place,
+                 numbers + ": delt is derived from the " + std::to_string(found) +
+                     " points found as if they were the whole sweep, so every time of the ZEP "
+                     "file is wrong; export the whole sweep");
   } else {
-    report.add(Severity::warning, place,
-               numbers +
-                   ": the time step is given, so the times are right, but the trace is "
-                   "incomplete");
+    report.warning(place, numbers +
+                              ": the time step is given, so the times are right, but the trace is "
+                              "incomplete");
   }
 }
 
 void judge_time_resolution(Report& report, const Place& place, const EqualTimes& equal,
                            double delt) {
   if (equal.count == 0) return;
-  report.add(Severity::warning, place,
-             "from this point on, " + std::to_string(equal.count) +
-                 (equal.count == 1 ? " point prints" : " points print") +
-                 " the same time as the point before it: the time field keeps six digits, "
-                 "and delt is " +
-                 number_text(delt) + " s");
+  report.warning(place,
+                 "from this point on, " + std::to_string(equal.count) +
+                     (equal.count == 1 ? " point prints" : " points print") +
+                     " the same time as the point before it: the time field keeps six digits, "
+                     "and delt is " +
+                     number_text(delt) + " s");
 }
 
 }  // namespace convkit

@@ -78,7 +78,7 @@ struct Locator {
   bool empty_crlf = false;  // at an empty CR LF line
   int need = 0;
   int64_t line = 0, column = 0;
-  std::string why;
+  std::string why{};
 
   void feed(const Line& l, int64_t from) {
     std::string_view text = l.visible();
@@ -96,35 +96,26 @@ struct Locator {
       if (!l.ended) at(1, "");  // the end of the file
       return;
     }
-    if (s.numbers >= need) {
-      at(1, "");
-      return;
-    }
-    if (s.separator != 0) {
-      at(s.junk_column, parted_by(s));
-      return;
-    }
+    if (s.numbers >= need) return at(1, "");
+    if (s.separator != 0) return at(s.junk_column, parted_by(s));
     if (s.junk_column > 0) {
       const RunOn r = run_on(rest, s);
-      at(s.junk_column, shown(r.item) + " is read as the number " + r.number +
-                            ", and the bytes after it as the next value, which is no number");
-      return;
+      return at(s.junk_column,
+                shown(r.item) + " is read as the number " + r.number +
+                    ", and the bytes after it as the next value, which is no number");
     }
     if (s.text_column > 0) {
-      std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
-      at(s.text_column, shown(word, 40) + " stands where a number is due");
-      return;
+      const std::string word = first_word(rest.substr(static_cast<size_t>(s.text_column - 1)));
+      return at(s.text_column, shown(word, 40) + " stands where a number is due");
     }
     if (l.crlf) {
       empty_crlf = s.blank;
-      std::string reason =
-          s.blank ? std::string("an empty line among the data of a CR LF export")
-                  : "this line holds " + plural(s.numbers, "value", "values") + " where " +
-                        std::to_string(need) +
-                        " are due, and with CR LF line ends its carriage return stands "
-                        "where the next value is looked for";
-      at(static_cast<int64_t>(text.size() - skip) + 1, reason);
-      return;
+      return at(static_cast<int64_t>(text.size() - skip) + 1,
+                s.blank ? std::string("an empty line among the data of a CR LF export")
+                        : "this line holds " + plural(s.numbers, "value", "values") + " where " +
+                              std::to_string(need) +
+                              " are due, and with CR LF line ends its carriage return stands "
+                              "where the next value is looked for");
     }
     need -= s.numbers;
     if (!l.ended) at(static_cast<int64_t>(text.size() - skip) + 1, "");
@@ -142,11 +133,6 @@ struct DataLines {
 
 // The pass: each line as it comes, then the findings on the whole.
 struct ExportPass {
-  ExportPass(const std::string& n, const ExportReading& g, const ExportReads& r, Report& out)
-      : name(n), reading(g), reads(r), report(out) {
-    locate.need = r.stop_count;
-  }
-
   const std::string& name;
   const ExportReading& reading;
   const ExportReads& reads;
@@ -154,17 +140,17 @@ struct ExportPass {
   const std::string prog{reading.program};
   const int want = reading.convert_values;
   const off_t data_end = reads.at_limit ? reads.end_offset : -1;
-  ExportLines f;
-  Locator locate;
+  ExportLines f{};
+  Locator locate{.need = reads.stop_count};
   int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
   int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
   bool after_heading_checked = false;
   int64_t capital_heading = 0, last_text_line = 0, real_heading = 0;
-  std::string capital_word, real_heading_text;
+  std::string capital_word{}, real_heading_text{};
   int64_t last_unended = 0;  // the last line, when no line feed ends it
   bool last_unended_text = false, last_unended_data = false;
   int64_t last_nonblank = 0;
-  DataLines d;
+  DataLines d{};
 
   void take(const Line& l, int32_t point);
   void search_heading(const Line& l, std::string_view vis, const ValueShape& s);
@@ -228,12 +214,12 @@ void ExportPass::search_heading(const Line& l, std::string_view vis, const Value
 void ExportPass::take_data(const Line& l, std::string_view vis, const ValueShape& s,
                            int32_t point) {
   if (!after_heading_checked && s.numbers == 0) {
-    report.add(Severity::warning, {name, l.number, 0},
-               "this line follows the line " + prog + " takes for the column heading (line " +
-                   std::to_string(f.heading_line) + ": " + shown(f.heading_text, 60) +
-                   ") but holds no number: the heading is the first line whose first word "
-                   "begins with 'number'; if the real column heading comes later, reword "
-                   "that header line");
+    report.warning({name, l.number, 0},
+                   "this line follows the line " + prog + " takes for the column heading (line " +
+                       std::to_string(f.heading_line) + ": " + shown(f.heading_text, 60) +
+                       ") but holds no number: the heading is the first line whose first word "
+                       "begins with 'number'; if the real column heading comes later, reword "
+                       "that header line");
   }
   after_heading_checked = true;
   if (s.numbers == 0) {
@@ -244,11 +230,11 @@ void ExportPass::take_data(const Line& l, std::string_view vis, const ValueShape
   if (++d.count == point) f.point_line = l.number;
   if (s.separator != 0) {
     if (++d.parted == 1) {
-      report.add(Severity::error, {name, l.number, s.junk_column},
-                 parted_by(s) + " (a blank, a tab or a comma is): it reads " +
-                     plural(s.numbers, "value", "values") + " where the line holds " +
-                     std::to_string(s.separated) +
-                     "; export with blanks or tabs between the values and a decimal point");
+      report.error({name, l.number, s.junk_column},
+                   parted_by(s) + " (a blank, a tab or a comma is): it reads " +
+                       plural(s.numbers, "value", "values") + " where the line holds " +
+                       std::to_string(s.separated) +
+                       "; export with blanks or tabs between the values and a decimal point");
     }
     return;
   }
@@ -261,18 +247,18 @@ void ExportPass::take_data(const Line& l, std::string_view vis, const ValueShape
   if (s.numbers > want && s.comma_column == 0 && ++d.long_lines == 1) d.first_long = l.number;
   if (s.junk_column > 0 && ++d.junk == 1) {
     const RunOn r = run_on(vis, s);
-    report.add(Severity::error, {name, l.number, s.junk_column},
-               shown(r.item) + " is no plain number: the conversion reads only the leading " +
-                   r.number +
-                   " and the rest is no number (a special value such as 1.#INF, or a unit); "
-                   "write every value as a plain number");
+    report.error({name, l.number, s.junk_column},
+                 shown(r.item) + " is no plain number: the conversion reads only the leading " +
+                     r.number +
+                     " and the rest is no number (a special value such as 1.#INF, or a unit); "
+                     "write every value as a plain number");
   }
   if (s.comma_column > 0 && ++d.commas == 1) {
-    report.add(Severity::error, {name, l.number, s.comma_column},
-               "a decimal comma: the conversion takes the comma for a separator between two "
-               "values, so " +
-                   shown(item_at(vis, s.comma_column), 40) +
-                   " becomes two numbers; export with a decimal point");
+    report.error({name, l.number, s.comma_column},
+                 "a decimal comma: the conversion takes the comma for a separator between two "
+                 "values, so " +
+                     shown(item_at(vis, s.comma_column), 40) +
+                     " becomes two numbers; export with a decimal point");
   }
 }
 
@@ -283,38 +269,37 @@ void ExportPass::report_file(const LineScan& scan) {
   if (!scan_error.empty() &&
       (met.size() < scan_error.size() ||
        met.compare(met.size() - scan_error.size(), std::string::npos, scan_error) != 0)) {
-    report.add(Severity::error, {name, f.lines + 1, 0},
-               "cannot be read by the check: " + scan_error);
+    report.error({name, f.lines + 1, 0}, "cannot be read by the check: " + scan_error);
   }
 
   if (begins_utf16_mark(scan.start())) {
-    report.add(Severity::error, {name, 1, 1},
-               "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, two bytes a "
-               "character, which the conversion cannot read; save the export as plain text "
-               "(ANSI or UTF-8)");
+    report.error({name, 1, 1},
+                 "the file begins with a UTF-16 byte-order mark: it is UTF-16 text, two bytes a "
+                 "character, which the conversion cannot read; save the export as plain text "
+                 "(ANSI or UTF-8)");
   } else if (scan.first_zero() >= 0) {
     // A zero byte alone stops nothing; where it makes a read fail, the result says so.
-    report.add(Severity::warning, {name, 0, 0},
-               "the file holds zero bytes (the first at byte " +
-                   std::to_string(scan.first_zero() + 1) +
-                   "): it looks like UTF-16 text, which the conversion cannot read; save the "
-                   "export as plain text (ANSI or UTF-8)");
+    report.warning({name, 0, 0},
+                   "the file holds zero bytes (the first at byte " +
+                       std::to_string(scan.first_zero() + 1) +
+                       "): it looks like UTF-16 text, which the conversion cannot read; save the "
+                       "export as plain text (ANSI or UTF-8)");
   } else if (begins_utf8_mark(scan.start())) {
-    report.add(Severity::warning, {name, 1, 1},
-               "the file begins with a UTF-8 byte-order mark (bytes EF BB BF): the conversion "
-               "reads them as the first characters of line 1; save the export without it");
+    report.warning({name, 1, 1},
+                   "the file begins with a UTF-8 byte-order mark (bytes EF BB BF): the conversion "
+                   "reads them as the first characters of line 1; save the export without it");
   }
   if (ends[1] > 0 && ends[0] > 0) {
-    report.add(Severity::warning, {name, ends[1] > ends[0] ? first_end[0] : first_end[1], 0},
-               "mixed line ends: " + plural(ends[1], "line ends", "lines end") + " in CR LF, " +
-                   std::to_string(ends[0]) +
-                   " in LF only, the first of the fewer kind here; a carriage return is part "
-                   "of the last value of its line, so give the file one kind of line end");
+    report.warning({name, ends[1] > ends[0] ? first_end[0] : first_end[1], 0},
+                   "mixed line ends: " + plural(ends[1], "line ends", "lines end") + " in CR LF, " +
+                       std::to_string(ends[0]) +
+                       " in LF only, the first of the fewer kind here; a carriage return is part "
+                       "of the last value of its line, so give the file one kind of line end");
   }
   if (reads.heading_found) {
-    report.add(Severity::note, {name, f.heading_line, 0},
-               "the column heading " + prog + " takes: " + shown(f.heading_text, 60) +
-                   "; the data lines follow it");
+    report.note({name, f.heading_line, 0}, "the column heading " + prog +
+                                               " takes: " + shown(f.heading_text, 60) +
+                                               "; the data lines follow it");
   }
 }
 
@@ -322,35 +307,34 @@ void ExportPass::report_data() {
   const std::string want_text = std::to_string(want);
   if (d.count > 0 && d.two == d.count && want == 3) {
     f.two_value_lines = d.count;
-    report.add(
-        Severity::error, {name, d.first_short, 0},
-        "every data line holds two values, as current DigiElch text exports of E and I "
-        "do, and " +
+    report.error(
+        {name, d.first_short, 0},
+        "every data line holds two values, as current DigiElch text exports of E and I do, and " +
             prog + " reads three per point (potential, time, current)" +
             (d.short_crlf ? ": with CR LF line ends the conversion fails at the first of them"
                           : ": the values shift from line to line, and every point after "
                             "this line is misaligned") +
             "; --columns E,I reads this export");
   } else if (d.short_lines > 0 && !d.short_crlf) {
-    report.add(Severity::error, {name, d.first_short, 0},
-               "this data line holds " + plural(d.first_short_values, "value", "values") +
-                   " where " + prog + " reads " + want_text +
-                   ": with LF line ends the missing values are taken from the next line, so the "
-                   "points after it are misaligned (" +
-                   plural(d.short_lines, "short line", "short lines") +
-                   " in all); give every data line " + want_text + " values");
+    report.error({name, d.first_short, 0},
+                 "this data line holds " + plural(d.first_short_values, "value", "values") +
+                     " where " + prog + " reads " + want_text +
+                     ": with LF line ends the missing values are taken from the next line, so the "
+                     "points after it are misaligned (" +
+                     plural(d.short_lines, "short line", "short lines") +
+                     " in all); give every data line " + want_text + " values");
   }
   if (d.long_lines > 0) {
-    report.add(Severity::note, {name, d.first_long, 0},
-               plural(d.long_lines, "data line holds", "data lines hold") + " more than " +
-                   want_text + " values, the first here: " + prog + " reads the first " +
-                   want_text + " and ignores the rest of the line");
+    report.note({name, d.first_long, 0},
+                plural(d.long_lines, "data line holds", "data lines hold") + " more than " +
+                    want_text + " values, the first here: " + prog + " reads the first " +
+                    want_text + " and ignores the rest of the line");
   }
   const std::pair<int64_t, const char*> more[] = {
       {d.junk, " data lines hold a number followed by other bytes; the first is shown"},
       {d.commas, " data lines hold a decimal comma; the first is shown"}};
   for (const auto& [n, what] : more) {
-    if (n > 1) report.add(Severity::note, {name, 0, 0}, std::to_string(n) + what);
+    if (n > 1) report.note({name, 0, 0}, std::to_string(n) + what);
   }
   f.misaligned = d.short_lines > 0 || d.commas > 0 || d.parted > 0;
   if (last_unended > 0 && last_unended_text && last_unended_data && !reads.stop) {
@@ -363,8 +347,8 @@ void ExportPass::report_data() {
                          "end the file with a line end");
   }
   if (d.text_after > 0 && !reads.stop) {
-    report.add(Severity::note, {name, d.text_after, 0},
-               "text after the data lines; the conversion does not read it");
+    report.note({name, d.text_after, 0},
+                "text after the data lines; the conversion does not read it");
   }
   if (reads.at_limit && beyond > 0) {
     report.add(reading.delt_from_count ? Severity::error : Severity::warning,
@@ -384,10 +368,10 @@ void ExportPass::report_data() {
 void ExportPass::report_stop() {
   if (!reads.stop) {
     if (reads.converted < reads.npts) {
-      report.add(Severity::warning, {name, 0, 0},
-                 prog + " reports " + std::to_string(reads.npts) + " points but writes only " +
-                     std::to_string(reads.converted) +
-                     ": its conversion reads three values per point where its count reads two");
+      report.warning({name, 0, 0},
+                     prog + " reports " + std::to_string(reads.npts) + " points but writes only " +
+                         std::to_string(reads.converted) +
+                         ": its conversion reads three values per point where its count reads two");
     }
     return;
   }
@@ -423,10 +407,9 @@ void ExportPass::report_stop() {
     }
     if (reads.again_offset >= 0 && reads.again_offset < reads.data_offset) {
       text +=
-          "; the second pass's header search ends before the column heading: a line "
-          "whose first item is null (it begins with a comma or a slash) leaves the text "
-          "read before it, the heading of the first pass, so the heading is read as data; "
-          "begin that line with a word";
+          "; the second pass's header search ends before the column heading: a line whose first "
+          "item is null (it begins with a comma or a slash) leaves the text read before it, the "
+          "heading of the first pass, so the heading is read as data; begin that line with a word";
     }
     if (d.text_after > 0 && locate.line >= d.text_after) {
       text +=
@@ -438,14 +421,14 @@ void ExportPass::report_stop() {
   }
   if (reads.stop_after_output) text += "; the output is left holding only the lines written before";
   f.stop_place = place;
-  report.add(Severity::error, place, text);
+  report.error(place, text);
 }
 
 }  // namespace
 
 ExportLines look_at_export(const std::string& name, const ExportReading& reading,
                            const ExportReads& reads, int32_t point, Report& report) {
-  ExportPass pass(name, reading, reads, report);
+  ExportPass pass{name, reading, reads, report};
   LineScan scan(name);
   Line l;
   while (scan.next(l)) pass.take(l, point);

@@ -13,20 +13,6 @@
 namespace convkit {
 namespace {
 
-// One pass of the point loop; see takes each point.
-template <class See>
-int32_t point_pass(int count, int32_t most, bool& partial, See&& see) {
-  PointRecord point(count);
-  double& first = point.values[0];
-  first = std::numeric_limits<double>::quiet_NaN();
-  int32_t done = read_points(point, most, [&](int32_t i, const double* values) {
-    see(i, values);
-    first = std::numeric_limits<double>::quiet_NaN();  // to tell a read that took nothing
-  });
-  partial = done < most && !std::isnan(first);
-  return done;
-}
-
 // The same reads again, up to the end of the done-th record.
 void skip_points(int count, int32_t done) {
   PointRecord point(count);
@@ -43,21 +29,27 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
   auto see = [&](int32_t i, const double* v, int count) {
     if (i == 1) {
       std::copy(v, v + count, p.first);
-      p.min_e = p.max_e = v[0];
+      p.min_e = p.max_e = v[reading.potential];
     }
     std::copy(v, v + count, p.last);
-    p.min_e = std::fmin(p.min_e, v[0]);
-    p.max_e = std::fmax(p.max_e, v[0]);
+    p.min_e = std::fmin(p.min_e, v[reading.potential]);
+    p.max_e = std::fmax(p.max_e, v[reading.potential]);
   };
   int32_t failing = 0;  // the failing statement's number in its pass
   bool second = false;  // it is in the second pass
+  // One pass of the point loop; partial: the read that met the end had taken a value.
   auto pass = [&](int count, int32_t most, bool& partial) {
+    PointRecord point(count);
+    double& first = point.values[0];
+    first = std::numeric_limits<double>::quiet_NaN();
     failing = 1;
-    const int32_t done = point_pass(count, most, partial, [&](int32_t i, const double* v) {
+    const int32_t done = read_points(point, most, [&](int32_t i, const double* v) {
       failing = i + 1;
       see(i, v, count);
+      first = std::numeric_limits<double>::quiet_NaN();  // to tell a read that took nothing
     });
     failing = 0;
+    partial = done < most && !std::isnan(first);
     return done;
   };
   r.stop = attempt([&] {

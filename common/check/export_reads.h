@@ -19,6 +19,7 @@ struct ExportReading {
   std::string_view program;
   int count_values = 3;                // numbers per record of the point count
   int convert_values = 3;              // numbers per record of the conversion
+  int potential = 0;                   // which of them is the potential
   bool output_opened_first = false;    // colbrand: the output is open before the export is read
   bool delt_from_count = false;        // vantor, pressik: delt is derived from the points counted
   char* line = nullptr;                // the run's line buffer, which the header search leaves
@@ -27,7 +28,7 @@ struct ExportReading {
 };
 
 /// The points as the conversion's last pass takes them: the values of the first and the last
-/// read, and the range of the first value.
+/// read, and the range of the potential.
 struct PointValues {
   double first[kMaxColumns] = {};
   double last[kMaxColumns] = {};

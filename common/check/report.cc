@@ -22,19 +22,10 @@ void Report::add(Severity severity, const Place& place, std::string_view text) {
     line += ':' + std::to_string(place.line);
     if (place.column > 0) line += ':' + std::to_string(place.column);
   }
-  switch (severity) {
-    case Severity::note:
-      line += ": note: ";
-      break;
-    case Severity::warning:
-      line += ": warning: ";
-      ++warnings_;
-      break;
-    case Severity::error:
-      line += ": error: ";
-      ++errors_;
-      break;
-  }
+  static const char* const kLabels[] = {": note: ", ": warning: ", ": error: "};
+  line += kLabels[static_cast<int>(severity)];
+  warnings_ += severity == Severity::warning ? 1 : 0;
+  errors_ += severity == Severity::error ? 1 : 0;
   line += text;
   line += '\n';
   findings_.push_back({rank, place.line, std::move(line)});

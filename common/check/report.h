@@ -28,6 +28,9 @@ class Report {
   void name_file(const std::string& file);
   /// One finding at place.
   void add(Severity severity, const Place& place, std::string_view text);
+  void error(const Place& place, std::string_view text) { add(Severity::error, place, text); }
+  void warning(const Place& place, std::string_view text) { add(Severity::warning, place, text); }
+  void note(const Place& place, std::string_view text) { add(Severity::note, place, text); }
   /// One summary line: a label and its value. A "result" that the conversion fails makes the
   /// exit status 2.
   void summary(std::string_view label, std::string_view value);

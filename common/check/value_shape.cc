@@ -2,6 +2,7 @@
 // read as 1, and 0,5;0 as 0 and 5 with ";0" after it.
 #include "common/check/value_shape.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/recordio/free_reader.h"
@@ -19,23 +20,20 @@ inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // piece is no number.
 int parted_numbers(std::string_view text, char sep) {
   int n = 0;
-  for (size_t a = 0; a <= text.size();) {
-    size_t b = text.find(sep, a);
-    if (b == std::string_view::npos) b = text.size();
+  for (size_t a = 0; a <= text.size(); ++a) {
+    const size_t b = std::min(text.find(sep, a), text.size());
     std::string piece(text.substr(a, b - a));
-    for (char& c : piece) {
-      if (c == ',') c = '.';
-    }
-    size_t first = piece.find_first_not_of(" \t");
-    size_t last = piece.find_last_not_of(" \t");
+    std::replace(piece.begin(), piece.end(), ',', '.');
+    const size_t first = piece.find_first_not_of(" \t"), last = piece.find_last_not_of(" \t");
     if (first == std::string::npos) {
       if (b < text.size()) return 0;  // an empty piece between two separators
+    } else if (number_length(std::string_view(piece).substr(first, last + 1 - first)) !=
+               last + 1 - first) {
+      return 0;
     } else {
-      std::string_view p = std::string_view(piece).substr(first, last - first + 1);
-      if (number_length(p) != p.size()) return 0;
       ++n;
     }
-    a = b + 1;
+    a = b;
   }
   return n;
 }
@@ -77,19 +75,17 @@ ValueShape value_shape(std::string_view t) {
     i += number.length;
     if (i < n && !is_separator(t[i])) {
       // A number and then bytes that continue the item: only the number is read.
-      if (s.junk_column == 0) {
+      const bool first = s.junk_column == 0;
+      if (first) {
         s.junk_column = static_cast<int>(i + 1);
         s.number_column = static_cast<int>(start + 1);
         const char junk = t[i];
-        if (junk != '.' && junk != '#' && parted_numbers(t, junk) >= 2) {
-          s.separator = junk;
-          s.separated = parted_numbers(t, junk);
-        }
-        while (i < n && !is_separator(t[i])) ++i;
-        s.junk_end = static_cast<int>(i + 1);
-      } else {
-        while (i < n && !is_separator(t[i])) ++i;
+        const int parted = junk == '.' || junk == '#' ? 0 : parted_numbers(t, junk);
+        s.separator = parted >= 2 ? junk : '\0';
+        s.separated = parted >= 2 ? parted : 0;
       }
+      while (i < n && !is_separator(t[i])) ++i;
+      if (first) s.junk_end = static_cast<int>(i + 1);
       if (leading) s.numbers += values;
       leading = false;
       continue;

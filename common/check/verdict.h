@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/check/control_lines.h"
-#include "common/check/output_check.h"
+#include "common/check/opening.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
 

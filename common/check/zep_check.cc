@@ -12,9 +12,7 @@
 #include "common/check/evidence.h"
 #include "common/check/export_check.h"
 #include "common/check/export_reads.h"
-#include "common/check/name_check.h"
 #include "common/check/opening.h"
-#include "common/check/output_check.h"
 #include "common/check/probe.h"
 #include "common/check/report.h"
 #include "common/check/verdict.h"
@@ -66,7 +64,6 @@ struct ZepCheck {
   int done = 0;                          // statements completed
   std::string export_name, output_name;  // as opened
   std::string read_name;                 // the export the check reads (the meant name, at times)
-  std::string meant_output;              // the output the check looks at, when it reads on
   bool reads_on = false;                 // the check reads on with the names the lines mean
   ExportOpen open;
   ExportReads reads;
@@ -85,8 +82,7 @@ struct ZepCheck {
   int64_t line_no(int k) const { return line_of(k) != nullptr ? line_of(k)->number : 0; }
   // Where a value comes from: its control-file line, or its argument.
   Place at(int k) const {
-    if (!from_file) return {kValues[k].argument, 0, 0};
-    return {control, line_no(k), 0};
+    return from_file ? Place{control, line_no(k), 0} : Place{kValues[k].argument, 0, 0};
   }
   std::string given_by(int k) const {
     return from_file ? "line " + std::to_string(line_no(k)) : std::string(kValues[k].argument);
@@ -114,9 +110,10 @@ bool read_control(ZepCheck& c) {
   const std::string_view names[2] = {c.run.inname, c.run.outname};
   for (int k = 0; k < 2 && k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l == nullptr) continue;
-    NameLine name{c.control, c.p.name, l->number, l->text, l->crlf, k == 0 ? "export" : "output"};
-    check_name(c.report, name, names[k], NameRule::first_item);
+    if (l != nullptr) {
+      check_name(c.report, c.lines, *l, c.p.name, k == 0 ? "export" : "output", names[k],
+                 NameRule::first_item);
+    }
   }
   for (int k = kVscan; k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
@@ -124,7 +121,6 @@ bool read_control(ZepCheck& c) {
   }
   if (!stop) return true;
 
-  const ControlLine* l = c.line_of(c.done);
   Place at{c.control, 0, 0};
   std::string text = "the conversion stops here with \"" + stop.first_line + "\"";
   if (stop.first_line.find("end of file") != std::string::npos) {
@@ -132,83 +128,43 @@ bool read_control(ZepCheck& c) {
     text += ": the file ends before line " + std::to_string(c.done + 1) + ", " +
             kValues[c.done].what + "; a control file holds eight lines, each CR LF ended";
   } else {
-    if (l != nullptr) at.line = l->number;
+    at.line = c.line_no(c.done);
     if (stop.first_line.rfind("invalid integer", 0) == 0) {
       text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
     } else {
       text += ": " + std::string(kValues[c.done].what) + " is due here and this is no number";
     }
   }
-  c.report.add(Severity::error, at, text);
+  c.report.error(at, text);
   c.report.summary("control file", c.control);
   c.report.summary("result", "the conversion fails at " + c.control + " (" + stop.first_line +
                                  "); no output file is written");
   return false;
 }
 
-// With LF ends a name loses its last character: the name line k means, when that is the name
-// read plus one character, and "" otherwise.
-std::string meant_name(const ZepCheck& c, int k, const std::string& cut) {
-  const ControlLine* l = c.line_of(k);
-  if (!c.from_file || l == nullptr || l->crlf || !l->ended || cut.empty()) return "";
-  std::string meant = opened(l->text);
-  if (meant.size() != cut.size() + 1 || meant.compare(0, cut.size(), cut) != 0) return "";
-  return meant;
-}
-
-// When the export's cut name is missing and the one the line shows exists, the check says so
-// and reads on with the names the user meant, the export's and the output's.
-bool read_on_with_meant_name(ZepCheck& c) {
-  const std::string& cut = c.export_name;
-  const std::string meant = meant_name(c, kInName, cut);
-  if (meant.empty()) return false;
-  const OpenForecast as_cut = forecast_open(cut), as_meant = forecast_open(meant);
-  if (!as_cut.creates || !as_meant.failure.empty() || as_meant.creates || as_meant.fifo) {
-    return false;
-  }
-  c.meant_output = meant_name(c, kOutName, opened(c.run.outname));
-  c.open.created = true;
-  c.stop.first_line = "list in: end of file";
-  c.stop_place = c.at(kInName);
-  c.report.add(Severity::error, c.at(kInName),
-               "there is no export " + shown(cut) + ": " + c.control +
-                   " has LF line ends, so the name loses its last character, and the conversion "
-                   "would create " +
-                   shown(cut) + " empty and stop with \"" + c.stop.first_line +
-                   "\"; the fix is unix2dos " + c.control + "; the check reads on with " +
-                   shown(meant) +
-                   (c.meant_output.empty() ? ", the name this line means"
-                                           : " and " + shown(c.meant_output) +
-                                                 ", the names these lines mean, for the rest of "
-                                                 "its findings"));
-  c.read_name = meant;
-  c.reads_on = true;
-  return true;
-}
-
 // The export by the open's forecast, then the conversion's own reads, then the check's look at
 // its lines.
 void read_the_export(ZepCheck& c) {
   c.export_name = opened(c.run.inname);
-  c.read_name = c.export_name;
   if (!c.export_name.empty()) c.report.name_file(c.export_name);
-  if (!read_on_with_meant_name(c)) {
-    c.open = forecast_export(c.report, c.at(kInName), c.export_name, true);
-    c.stop = c.open.stop;
-    c.stop_place = {};
-    if (c.open.stop || c.open.fifo) return;
-  }
+  c.open = forecast_export(c.report, c.at(kInName), c.export_name, true, c.control,
+                           c.line_of(kInName), opened(c.run.outname), c.line_of(kOutName));
+  c.stop = c.open.stop;
+  c.reads_on = !c.open.meant.empty();
+  c.read_name = c.reads_on ? c.open.meant : c.export_name;
+  if (!c.reads_on && (c.open.stop || c.open.fifo)) return;
+  if (c.reads_on) c.stop_place = c.at(kInName);
   ExportReading reading;
   reading.program = c.p.name;
   reading.count_values = c.p.count_values > 0 ? c.p.count_values : c.run.columns.count;
   reading.convert_values = c.run.columns.count;
+  reading.potential = c.run.columns.potential;
   reading.delt_from_count = true;
   reading.line = c.run.line;
   reading.search = [&c] { return c.p.search(c.run); };
   if (c.p.search_again != nullptr) reading.search_again = [&c] { c.p.search_again(c.run); };
   c.reads = read_export(reading, c.read_name.c_str(), static_cast<int>(c.read_name.size()));
-  const bool meant = c.read_name != c.export_name;
-  if (!meant) {
+  if (!c.reads_on) {
     c.export_read = true;
     c.stop = c.reads.stop;
     c.stop_after_output = c.reads.stop_after_output;
@@ -218,7 +174,7 @@ void read_the_export(ZepCheck& c) {
   const EqualTimes equal =
       !c.reads.stop ? equal_times(c.reads.converted, c.run.delt) : EqualTimes{};
   c.seen = look_at_export(c.read_name, reading, c.reads, equal.first, c.report);
-  if (!meant) c.stop_place = c.seen.stop_place;
+  if (!c.reads_on) c.stop_place = c.seen.stop_place;
   judge_time_resolution(c.report, {c.read_name, c.seen.point_line, 0}, equal, c.run.delt);
 }
 
@@ -227,47 +183,47 @@ void judge_derived(ZepCheck& c) {
   const ZepRun& r = c.run;
   const std::string and_delt = c.delt_known() ? " and delt " + number_text(r.delt) : "";
   if (r.erange == 0.0) {
-    c.report.add(
-        Severity::warning, c.at(kEstart),
+    c.report.warning(
+        c.at(kEstart),
         "estart, evertex and eend are equal: the potential range erange is 0, so freq is " +
             number_text(r.freq) + and_delt + ", and the ZEP file shows them so; check lines " +
             std::to_string(c.line_no(kEstart)) + " to " + std::to_string(c.line_no(kEend)));
   }
   if (r.values.vscan == 0.0) {
-    c.report.add(Severity::warning, c.at(kVscan),
-                 "vscan is 0: freq is " + number_text(r.freq) + and_delt +
-                     ", and the ZEP file shows them so; give the scan rate in V/s");
+    c.report.warning(c.at(kVscan),
+                     "vscan is 0: freq is " + number_text(r.freq) + and_delt +
+                         ", and the ZEP file shows them so; give the scan rate in V/s");
   }
   // The header's Max is the vertex and its Min the lower of start and vertex.
   const ZepRecords records = zep_records(
       {r.values.estart, r.values.evertex, r.values.eend, r.values.vscan, r.values.amp, r.freq});
-  const double top = 1000.0 * std::max({r.values.estart, r.values.evertex, r.values.eend});
-  const double bottom = 1000.0 * std::min({r.values.estart, r.values.evertex, r.values.eend});
+  const auto [low, high] = std::minmax({r.values.estart, r.values.evertex, r.values.eend});
+  const double top = 1000.0 * high, bottom = 1000.0 * low;
   if (std::isfinite(top) && std::isfinite(bottom) &&
       (records.max_mv != top || records.min_mv != bottom)) {
-    c.report.add(Severity::warning, c.at(kEvertex),
-                 "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
-                     number_text(records.min_mv) +
-                     " (Max is the vertex, Min the lower of start "
-                     "and vertex), while the sweep runs between " +
-                     number_text(bottom) + " and " + number_text(top) +
-                     " mV: a reader that takes them for the "
-                     "sweep's bounds gets them wrong");
+    c.report.warning(
+        c.at(kEvertex),
+        "the ZEP header writes Max(mV) " + number_text(records.max_mv) + " and Min(mV) " +
+            number_text(records.min_mv) +
+            " (Max is the vertex, Min the lower of start and vertex), while the sweep runs "
+            "between " +
+            number_text(bottom) + " and " + number_text(top) +
+            " mV: a reader that takes them for the sweep's bounds gets them wrong");
   }
   if (!(c.export_read || c.reads_on) || c.reads.stop) return;
   if (c.reads.npts == 0) {
-    c.report.add(Severity::warning, {c.read_name, c.seen.heading_line, 0},
-                 "no data line follows the column heading: the ZEP file gets its 41 header "
-                 "records only, and delt is " +
-                     number_text(r.delt));
+    c.report.warning({c.read_name, c.seen.heading_line, 0},
+                     "no data line follows the column heading: the ZEP file gets its 41 header "
+                     "records only, and delt is " +
+                         number_text(r.delt));
   } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.values.vscan != 0.0 &&
              !std::isfinite(r.delt)) {
-    c.report.add(Severity::warning, {c.read_name, 0, 0},
-                 "the export gives " + std::to_string(r.npts) +
-                     (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
-                     (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
-                     " * vscan) is " + number_text(r.delt) +
-                     " and the times of the ZEP file are not numbers");
+    c.report.warning({c.read_name, 0, 0},
+                     "the export gives " + std::to_string(r.npts) +
+                         (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
+                         (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
+                         " * vscan) is " + number_text(r.delt) +
+                         " and the times of the ZEP file are not numbers");
   }
 }
 
@@ -294,7 +250,7 @@ void judge_time_axis(ZepCheck& c) {
   } else {
     text += ": vscan, estart, evertex and eend do not fit this export";
   }
-  c.report.add(Severity::error, c.at(kVscan), text);
+  c.report.error(c.at(kVscan), text);
 }
 
 // The export's first, extreme and last potentials against estart, evertex and eend.
@@ -302,23 +258,22 @@ void judge_sweep(ZepCheck& c) {
   const PointValues& v = c.reads.values;
   const ZepRun& r = c.run;
   const int e = r.columns.potential;
-  const double lo = std::min({r.values.estart, r.values.evertex, r.values.eend});
-  const double hi = std::max({r.values.estart, r.values.evertex, r.values.eend});
+  const auto [lo, hi] = std::minmax({r.values.estart, r.values.evertex, r.values.eend});
   const double tolerance = std::abs(r.values.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
   const double extreme =
       std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
   struct Pair {
     int statement;
-    double theirs;
+    double theirs, mine;
     const char* what;
   };
   const bool whole = !c.reads.at_limit && c.reads.converted == c.reads.npts;
-  const Pair pairs[] = {
-      {kEstart, v.first[0], "first"}, {kEvertex, extreme, "extreme"}, {kEend, v.last[0], "last"}};
-  const double ours[] = {0, 0, 0, r.values.estart, r.values.evertex, r.values.eend};
+  const Pair pairs[] = {{kEstart, v.first[e], r.values.estart, "first"},
+                        {kEvertex, extreme, r.values.evertex, "extreme"},
+                        {kEend, v.last[e], r.values.eend, "last"}};
   for (const Pair& pair : pairs) {
     if (pair.statement == kEend && !whole) continue;
-    const double mine = ours[pair.statement];
+    const double mine = pair.mine;
     if (std::abs(pair.theirs - mine) <= tolerance) continue;
     std::string text = "the export's " + std::string(pair.what) + " potential is " +
                        number_text(pair.theirs) + " V, and " + kValues[pair.statement].what +
@@ -331,7 +286,7 @@ void judge_sweep(ZepCheck& c) {
     } else {
       text += ": is the control file written for another export?";
     }
-    c.report.add(Severity::error, c.at(pair.statement), text);
+    c.report.error(c.at(pair.statement), text);
     return;
   }
 }
@@ -344,16 +299,12 @@ void judge_numbers(ZepCheck& c) {
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
-  const bool roles_right = roles.empty() || roles_fit(roles, reads);
-  const bool count_right = c.reads.at_limit || c.seen.stated < 0 || c.seen.stated == c.reads.npts;
   if (c.seen.misaligned) return;
-  if (!c.reads.at_limit) {
-    judge_stated_count(c.report, {c.read_name, c.seen.stated_line, 0}, c.seen.stated, c.reads.npts,
-                       true);
-  }
-  if (c.reads.stop || c.reads.converted < 2 || !roles_right) return;
-  if (!roles.empty() && roles_right && c.run.columns.time >= 0 && count_right &&
-      !c.reads.at_limit) {
+  const Place stated{c.read_name, c.seen.stated_line, 0};
+  if (!c.reads.at_limit) judge_stated_count(c.report, stated, c.seen.stated, c.reads.npts, true);
+  if (c.reads.stop || c.reads.converted < 2 || !(roles.empty() || roles_fit(roles, reads))) return;
+  const bool count_right = c.seen.stated < 0 || c.seen.stated == c.reads.npts;
+  if (!roles.empty() && c.run.columns.time >= 0 && count_right && !c.reads.at_limit) {
     judge_time_axis(c);
   }
   judge_sweep(c);
@@ -363,9 +314,9 @@ void judge_numbers(ZepCheck& c) {
 void forecast_output(ZepCheck& c) {
   c.output_name = opened(c.run.outname);
   const bool opened = !c.stop || c.stop_after_output;
-  if (c.reads_on && !c.meant_output.empty() && !c.reads.stop) {
+  if (c.reads_on && !c.open.meant_output.empty() && !c.reads.stop) {
     std::string open_stop;
-    check_output(c.report, c.at(kOutName), c.meant_output, c.read_name, kExportUnit, c.control,
+    check_output(c.report, c.at(kOutName), c.open.meant_output, c.read_name, kExportUnit, c.control,
                  open_stop);
   }
   if (c.output_name.empty()) {
@@ -390,10 +341,10 @@ void forecast_output(ZepCheck& c) {
   c.unix2dos = tool_on_path("unix2dos");
   c.completes = !c.stop && (c.fate == OutputFate::created || c.fate == OutputFate::replaced);
   if (c.completes && !c.unix2dos) {
-    c.report.add(Severity::warning, c.at(kOutName),
-                 "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the "
-                 "ZEP file keeps LF line ends and the exit status is still 0; install the "
-                 "dos2unix package");
+    c.report.warning(
+        c.at(kOutName),
+        "unix2dos is not found on PATH: the shell reports \"unix2dos: not found\", the ZEP file "
+        "keeps LF line ends and the exit status is still 0; install the dos2unix package");
   }
 }
 
@@ -447,9 +398,7 @@ void summarize(ZepCheck& c) {
       report, c.output_name, !c.stop || c.stop_after_output, c.fate,
       c.stop ? ", and left incomplete"
              : ": 41 header records and " + std::to_string(c.reads.converted) + " data lines");
-  if (c.completes) {
-    report.summary("then", unix2dos_command(r) + (c.unix2dos ? "" : " (not found)"));
-  }
+  if (c.completes) report.summary("then", unix2dos_command(r) + (c.unix2dos ? "" : " (not found)"));
   summarize_result(report, c.stop, c.stop_place, c.completes, c.open.created, c.export_name);
 }
 
