@@ -12,8 +12,7 @@ const ControlLine* ControlFile::line_at(int64_t at) const {
     // A read passes over empty LF lines to its item.
     for (size_t k = i; k < lines.size(); ++k) {
       const ControlLine& c = lines[k];
-      bool blank = c.text.find_first_not_of(" \t") == std::string::npos;
-      if (!blank || c.crlf || !c.ended) return &c;
+      if (c.text.find_first_not_of(" \t") != std::string::npos || c.crlf || !c.ended) return &c;
     }
     return &l;
   }

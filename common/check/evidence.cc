@@ -24,6 +24,12 @@ char role_of(std::string word, bool unit_follows) {
   return 0;
 }
 
+// Seconds in one unit of a time column ("s", "ms)"); 0 for a unit not known.
+double seconds_per(std::string_view unit) {
+  if (unit.empty() || unit == "s" || unit == "s)") return 1.0;
+  return unit.substr(0, 2) == "ms" ? 1e-3 : unit.substr(0, 3) == "min" ? 60.0 : 0.0;
+}
+
 std::string roles_in_words(std::string_view roles) {
   std::string words;
   for (char c : roles) words += c == ',' ? std::string(", ") : std::string(1, c);
@@ -32,7 +38,7 @@ std::string roles_in_words(std::string_view roles) {
 
 }  // namespace
 
-std::string heading_roles(std::string_view heading) {
+std::string heading_roles(std::string_view heading, double* seconds) {
   static constexpr std::string_view kApart = " \t,;";
   std::string roles;
   size_t a = heading.find_first_not_of(kApart);
@@ -41,6 +47,12 @@ std::string heading_roles(std::string_view heading) {
     const size_t next = heading.find_first_not_of(kApart, b);
     const bool unit_follows = next != std::string_view::npos && heading[next] == '(';
     const char role = role_of(std::string(heading.substr(a, b - a)), unit_follows);
+    if (role == 't' && seconds != nullptr) {
+      const size_t end = unit_follows ? heading.find_first_of(kApart, next) : b;
+      const std::string_view name = heading.substr(a, end - a);
+      const size_t u = name.find_first_of("/(");
+      *seconds = seconds_per(u == std::string_view::npos ? "" : name.substr(u + 1));
+    }
     if (role != 0) {
       if (roles.find(role) != std::string::npos) return "";
       if (!roles.empty()) roles += ',';
@@ -78,9 +90,15 @@ double factor_near_1000(double a, double b) {
 }
 
 bool roles_fit(std::string_view roles, std::string_view reads) {
-  if (roles.size() != reads.size()) return false;
-  for (size_t k = 0; k < roles.size(); ++k) {
-    if (roles[k] != reads[k] && reads[k] != '-') return false;
+  // Ignored reads beyond the names are columns left unnamed (a point number); names beyond the
+  // reads are values the read skips.
+  std::string read;
+  for (char c : reads) {
+    if (c != ',' && (c != '-' || reads.size() <= roles.size())) read += c;
+  }
+  if (read.size() > (roles.size() + 1) / 2) return false;
+  for (size_t k = 0; k < read.size(); ++k) {
+    if (roles[2 * k] != read[k] && read[k] != '-') return false;
   }
   return true;
 }

@@ -12,8 +12,8 @@ namespace convkit {
 
 /// The roles a heading names for its columns, in order, comma-separated ("E,t,I"): E for
 /// E/V, Potential/V, E (V); I for I/A, Current/A; t for t/s, Time/s, time; any case. Empty when
-/// it names fewer than two, or one twice.
-std::string heading_roles(std::string_view heading);
+/// it names fewer than two, or one twice. seconds: the seconds in the time column's unit, or 0.
+std::string heading_roles(std::string_view heading, double* seconds = nullptr);
 
 /// Consecutive points whose times (i - 1) * delt print alike in the ZEP time field.
 struct EqualTimes {

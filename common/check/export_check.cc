@@ -23,8 +23,7 @@ std::string plural(int64_t n, std::string_view one, std::string_view many) {
 std::string first_word(std::string_view visible) {
   size_t a = visible.find_first_not_of(" \t");
   if (a == std::string_view::npos) return "";
-  size_t b = visible.find_first_of(" \t,/", a);
-  return std::string(visible.substr(a, b == std::string_view::npos ? b : b - a));
+  return std::string(visible.substr(a, visible.find_first_of(" \t,/", a) - a));
 }
 
 // The blank-separated item around a column.
@@ -32,8 +31,7 @@ std::string item_at(std::string_view text, int column) {
   size_t at = static_cast<size_t>(column - 1);
   size_t a = text.find_last_of(" \t", at);
   a = a == std::string_view::npos ? 0 : a + 1;
-  size_t b = text.find_first_of(" \t", at);
-  return std::string(text.substr(a, b == std::string_view::npos ? b : b - a));
+  return std::string(text.substr(a, text.find_first_of(" \t", at) - a));
 }
 
 // A number run on into other bytes (1.#INF): the whole item, and the number the read takes.
@@ -53,11 +51,18 @@ std::string parted_by(const ValueShape& s) {
 }
 
 // The number a header line states for the points: "Points: 201", "number of points = 201",
-// "couples: 2401", "triples: N", any case; -1 when it states none.
+// "Number of data points: 201", "couples: 2401", "triples: N", any case; -1 when it states none.
 int64_t stated_points(std::string_view text) {
   for (std::string_view word : {"points", "couples", "triples"}) {
     for (size_t at = 0; at + word.size() <= text.size(); ++at) {
       if (strncasecmp(text.data() + at, word.data(), word.size()) != 0) continue;
+      // The trace's own count: no word, or "of" or "data", before it ("Grid points: 400" is not).
+      std::string w(text.substr(0, at));
+      w.erase(w.find_last_not_of(" \t") + 1);
+      w.erase(0, w.find_last_of(" \t") + 1);
+      if (!w.empty() && strcasecmp(w.c_str(), "of") != 0 && strcasecmp(w.c_str(), "data") != 0) {
+        continue;
+      }
       int64_t n = -1;
       for (size_t i = text.find_first_not_of(" \t:=", at + word.size());
            i < text.size() && text[i] >= '0' && text[i] <= '9' && n < 1000000000; ++i) {

@@ -79,8 +79,7 @@ ExportReads read_export(const ExportReading& reading, const char* chars, int len
   attempt([&] { close_unit(kExportUnit); });
   if (!r.stop || r.header_stop || failing == 0) return r;
 
-  // The failing statement's first byte: the same reads again, from the same line buffer, up to
-  // it.
+  // The failing statement's first byte: the same reads again, from the same line buffer.
   r.stop_count = second ? reading.convert_values : reading.count_values;
   attempt([&] {
     open_unit(kExportUnit, chars, length);

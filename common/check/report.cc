@@ -26,20 +26,16 @@ void Report::add(Severity severity, const Place& place, std::string_view text) {
   line += kLabels[static_cast<int>(severity)];
   warnings_ += severity == Severity::warning ? 1 : 0;
   errors_ += severity == Severity::error ? 1 : 0;
-  line += text;
-  line += '\n';
+  line.append(text) += '\n';
   findings_.push_back({rank, place.line, std::move(line)});
 }
 
 void Report::summary(std::string_view label, std::string_view value) {
   // The exit status says what the result line says: a conversion that fails is status 2.
   if (label == "result" && value.substr(0, 20) == "the conversion fails") fails_ = true;
-  summary_ += "  ";
-  summary_ += label;
+  summary_.append("  ").append(label);
   if (label.size() < 14) summary_.append(14 - label.size(), ' ');
-  summary_ += ' ';
-  summary_ += value;
-  summary_ += '\n';
+  summary_.append(" ").append(value) += '\n';
 }
 
 void Report::print(std::string_view program) const {
@@ -50,17 +46,12 @@ void Report::print(std::string_view program) const {
   std::string text;
   for (const Finding& f : sorted) text += f.text;
   if (!sorted.empty()) text += '\n';
-  text += "What ";
-  text += program;
-  text += " will do:\n";
+  text.append("What ").append(program).append(" will do:\n");
   text += summary_;
   write_all(STDOUT_FILENO, text);
 }
 
-int Report::exit_status() const {
-  if (errors_ > 0 || fails_) return 2;
-  return warnings_ > 0 ? 1 : 0;
-}
+int Report::exit_status() const { return errors_ > 0 || fails_ ? 2 : warnings_ > 0 ? 1 : 0; }
 
 std::string number_text(double value) {
   std::string text = list_real_text(value);

@@ -66,9 +66,7 @@ ValueShape value_shape(std::string_view t) {
     if (number.outcome != NumberOutcome::number) {
       if (leading && s.text_column == 0) s.text_column = static_cast<int>(start + 1);
       leading = false;
-      do {
-        ++i;
-      } while (i < n && !is_separator(t[i]));
+      i = std::min(t.find_first_of(" \t,/\n", i + 1), n);  // to the next separator
       continue;
     }
     const int values = number.repeat > 0 ? static_cast<int>(number.repeat) : 1;

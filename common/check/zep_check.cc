@@ -75,6 +75,7 @@ struct ZepCheck {
   OutputFate fate = OutputFate::fails;
   bool completes = false;
   bool unix2dos = false;
+  double time_unit = 1.0;  // seconds in one unit of the export's time column, or 0
 
   const ControlLine* line_of(int k) const {
     return offsets[k] >= 0 ? lines.line_at(offsets[k]) : nullptr;
@@ -234,7 +235,7 @@ void judge_time_axis(ZepCheck& c) {
   const int t_at = c.run.columns.time;
   const PointValues& v = c.reads.values;
   const int32_t n = c.reads.converted;
-  const double theirs = v.last[t_at] - v.first[t_at];
+  const double theirs = (v.last[t_at] - v.first[t_at]) * c.time_unit;
   const double ours = static_cast<double>(n - 1) * c.run.delt;
   if (n < 2 || !(theirs > 0.0) || !std::isfinite(theirs) || !std::isfinite(ours)) return;
   if (std::abs(ours / theirs - 1.0) <= 0.02 + 1.5 / n) return;
@@ -260,25 +261,27 @@ void judge_sweep(ZepCheck& c) {
   const int e = r.columns.potential;
   const auto [lo, hi] = std::minmax({r.values.estart, r.values.evertex, r.values.eend});
   const double tolerance = std::abs(r.values.amp) * 1e-3 + 0.02 * (hi - lo) + 1e-4;
+  // A coarse export steps past its vertex: one step more there.
+  const double step = std::min(2.0 * (v.max_e - v.min_e), std::abs(r.erange)) /
+                      static_cast<double>(c.reads.converted - 1);
   const double extreme =
       std::abs(v.max_e - v.first[e]) >= std::abs(v.min_e - v.first[e]) ? v.max_e : v.min_e;
   struct Pair {
     int statement;
-    double theirs, mine;
+    double theirs, mine, within;
     const char* what;
   };
   const bool whole = !c.reads.at_limit && c.reads.converted == c.reads.npts;
-  const Pair pairs[] = {{kEstart, v.first[e], r.values.estart, "first"},
-                        {kEvertex, extreme, r.values.evertex, "extreme"},
-                        {kEend, v.last[e], r.values.eend, "last"}};
+  const Pair pairs[] = {{kEstart, v.first[e], r.values.estart, tolerance, "first"},
+                        {kEvertex, extreme, r.values.evertex, tolerance + step, "extreme"},
+                        {kEend, v.last[e], r.values.eend, tolerance, "last"}};
   for (const Pair& pair : pairs) {
     if (pair.statement == kEend && !whole) continue;
-    const double mine = pair.mine;
-    if (std::abs(pair.theirs - mine) <= tolerance) continue;
+    if (std::abs(pair.theirs - pair.mine) <= pair.within) continue;
     std::string text = "the export's " + std::string(pair.what) + " potential is " +
                        number_text(pair.theirs) + " V, and " + kValues[pair.statement].what +
-                       ", is " + number_text(mine) + " V";
-    const double f = factor_near_1000(mine, pair.theirs);
+                       ", is " + number_text(pair.mine) + " V";
+    const double f = factor_near_1000(pair.mine, pair.theirs);
     if (f > 1.0) {
       text += ": the potentials are in V, not mV";
     } else if (f != 0.0) {
@@ -294,7 +297,7 @@ void judge_sweep(ZepCheck& c) {
 // The numbers the ZEP file will hold, against what the export says of itself.
 void judge_numbers(ZepCheck& c) {
   if (!(c.export_read || c.reads_on) || (c.reads.stop && !c.reads.stop_after_output)) return;
-  const std::string roles = heading_roles(c.seen.heading_text);
+  const std::string roles = heading_roles(c.seen.heading_text, &c.time_unit);
   const std::string reads = columns_text(c.run.columns);
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
