@@ -10,23 +10,21 @@
 namespace convkit {
 namespace {
 
-// The role a column name gives: a letter only with its unit ("E/V", "t (s)"), a word with or
-// without one ("Potential/V", "time").
-char role_of(std::string word, bool unit_follows) {
+// The role a column name gives, with or without its unit ("E/V", "t", "Potential/V", "time").
+char role_of(std::string word) {
   const size_t unit = word.find_first_of("/(");
-  const bool has_unit = unit_follows || (unit != std::string::npos && unit > 0);
   if (unit != std::string::npos) word.resize(unit);
   while (!word.empty() && (word.back() == ':' || word.back() == '.')) word.pop_back();
   for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (word == "potential" || word == "voltage" || (word == "e" && has_unit)) return 'E';
-  if (word == "current" || (word == "i" && has_unit)) return 'I';
-  if (word == "time" || (word == "t" && has_unit)) return 't';
+  if (word == "potential" || word == "voltage" || word == "e") return 'E';
+  if (word == "current" || word == "i") return 'I';
+  if (word == "time" || word == "t") return 't';
   return 0;
 }
 
 // Seconds in one unit of a time column ("s", "ms)"); 0 for a unit not known.
 double seconds_per(std::string_view unit) {
-  if (unit.empty() || unit == "s" || unit == "s)") return 1.0;
+  if (unit == "s" || unit == "s)") return 1.0;
   return unit.substr(0, 2) == "ms" ? 1e-3 : unit.substr(0, 3) == "min" ? 60.0 : 0.0;
 }
 
@@ -46,12 +44,13 @@ std::string heading_roles(std::string_view heading, double* seconds) {
     size_t b = std::min(heading.find_first_of(kApart, a), heading.size());
     const size_t next = heading.find_first_not_of(kApart, b);
     const bool unit_follows = next != std::string_view::npos && heading[next] == '(';
-    const char role = role_of(std::string(heading.substr(a, b - a)), unit_follows);
+    const char role = role_of(std::string(heading.substr(a, b - a)));
     if (role == 't' && seconds != nullptr) {
       const size_t end = unit_follows ? heading.find_first_of(kApart, next) : b;
       const std::string_view name = heading.substr(a, end - a);
       const size_t u = name.find_first_of("/(");
-      *seconds = seconds_per(u == std::string_view::npos ? "" : name.substr(u + 1));
+      *seconds = u != std::string_view::npos ? seconds_per(name.substr(u + 1))
+                                             : (name.size() > 1 ? 1.0 : 0.0);
     }
     if (role != 0) {
       if (roles.find(role) != std::string::npos) return "";

@@ -10,9 +10,10 @@
 
 namespace convkit {
 
-/// The roles a heading names for its columns, in order, comma-separated ("E,t,I"): E for
-/// E/V, Potential/V, E (V); I for I/A, Current/A; t for t/s, Time/s, time; any case. Empty when
-/// it names fewer than two, or one twice. seconds: the seconds in the time column's unit, or 0.
+/// The roles a heading names for its columns, in order, comma-separated ("E,t,I"): E for E,
+/// E/V, Potential/V, E (V); I for I, I/A, Current/A; t for t, t/s, Time/s, time; any case. Empty
+/// when it names fewer than two, or one twice. seconds: the seconds in the time column's unit
+/// (t/ms: 0.001), or 0 where it is not known (a bare t).
 std::string heading_roles(std::string_view heading, double* seconds = nullptr);
 
 /// Consecutive points whose times (i - 1) * delt print alike in the ZEP time field.
