@@ -27,17 +27,14 @@ struct ControlFile {
   int64_t crlf_lines = 0;
   int64_t lf_lines = 0;
 
-  /// The line holding byte offset at, from it the first that is not blank (a read passes over
-  /// blank LF lines); nullptr past the kept lines.
+  /// The line holding offset at, or the first non-blank after it; nullptr past the kept lines.
   const ControlLine* line_at(int64_t at) const;
 };
 
-/// Reads the first max_lines lines of name; adds findings on byte-order marks, UTF-16 and line
-/// ends to report.
+/// The first max_lines lines of name, with findings on byte-order marks, UTF-16 and line ends.
 ControlFile read_control_lines(const std::string& name, int max_lines, Report& report);
 
-/// Adds the findings on what a number line holds: a decimal comma, a number followed by other
-/// bytes. what names the value ("vscan, the scan rate").
+/// The findings on a decimal comma or bytes after the number of a value's line (what: "vscan").
 void check_number_line(Report& report, const ControlFile& file, const ControlLine& line,
                        const std::string& what);
 
@@ -47,9 +44,7 @@ enum class NameRule {
   whole_line,  // colbrand: the whole line, 72 characters
 };
 
-/// Adds a finding when the name program opens (cut) as the export or output (what) differs from
-/// the visible text of its line of file, saying why and how to write the line; an error when
-/// the name is empty.
+/// A finding when the name opened (cut) differs from its line's visible text: why, and the fix.
 void check_name(Report& report, const ControlFile& file, const ControlLine& line,
                 std::string_view program, std::string_view what, std::string_view cut,
                 NameRule rule);

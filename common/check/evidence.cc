@@ -36,7 +36,7 @@ std::string roles_in_words(std::string_view roles) {
 
 }  // namespace
 
-std::string heading_roles(std::string_view heading, double* seconds) {
+std::string heading_roles(std::string_view heading, double* seconds, std::string* scaled) {
   static constexpr std::string_view kApart = " \t,;";
   std::string roles;
   size_t a = heading.find_first_not_of(kApart);
@@ -45,12 +45,18 @@ std::string heading_roles(std::string_view heading, double* seconds) {
     const size_t next = heading.find_first_not_of(kApart, b);
     const bool unit_follows = next != std::string_view::npos && heading[next] == '(';
     const char role = role_of(std::string(heading.substr(a, b - a)));
+    const size_t end = unit_follows ? heading.find_first_of(kApart, next) : b;
+    const std::string_view name = heading.substr(a, end - a);
+    const size_t u = name.find_first_not_of("/(", name.find_first_of("/("));
+    const std::string_view unit = name.substr(std::min(u, name.size()));
     if (role == 't' && seconds != nullptr) {
-      const size_t end = unit_follows ? heading.find_first_of(kApart, next) : b;
-      const std::string_view name = heading.substr(a, end - a);
-      const size_t u = name.find_first_of("/(");
-      *seconds = u != std::string_view::npos ? seconds_per(name.substr(u + 1))
-                                             : (name.size() > 1 ? 1.0 : 0.0);
+      *seconds = !unit.empty() ? seconds_per(unit) : (name.size() > 1 ? 1.0 : 0.0);
+    }
+    // A potential not in V or a current not in A ("E/mV", "I (uA)"): the ZEP file's are.
+    const char base = role == 'E' ? 'V' : 'A';
+    if ((role == 'E' || role == 'I') && scaled != nullptr && !unit.empty() && unit[0] != base &&
+        unit.substr(0, 3).find(base) != std::string_view::npos) {
+      *scaled = std::string(name);
     }
     if (role != 0) {
       if (roles.find(role) != std::string::npos) return "";

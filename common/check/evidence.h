@@ -10,11 +10,11 @@
 
 namespace convkit {
 
-/// The roles a heading names for its columns, in order, comma-separated ("E,t,I"): E for E,
-/// E/V, Potential/V, E (V); I for I, I/A, Current/A; t for t, t/s, Time/s, time; any case. Empty
-/// when it names fewer than two, or one twice. seconds: the seconds in the time column's unit
-/// (t/ms: 0.001), or 0 where it is not known (a bare t).
-std::string heading_roles(std::string_view heading, double* seconds = nullptr);
+/// The roles a heading names, in order ("E,t,I" from E/V, t (s), Current/A...), or "" for fewer
+/// than two or one twice; seconds: in the time's unit (t/ms: 0.001), 0 unknown (a bare t);
+/// scaled: a potential's or current's name whose unit is not V or A ("E/mV").
+std::string heading_roles(std::string_view heading, double* seconds = nullptr,
+                          std::string* scaled = nullptr);
 
 /// Consecutive points whose times (i - 1) * delt print alike in the ZEP time field.
 struct EqualTimes {
@@ -31,14 +31,11 @@ double factor_near_1000(double a, double b);
 /// Whether the roles a heading names are those a program reads ("E,t,I"; a "-" there reads any).
 bool roles_fit(std::string_view roles, std::string_view reads);
 
-/// The finding on a heading whose roles (heading_roles) differ from those the program reads
-/// (reads, such as "E,t,I"): an error at the heading; option names the option that reads the
-/// export in its roles, or is empty where there is none.
+/// An error at the heading whose roles differ from the reads ("E,t,I"), with --columns if option.
 void judge_roles(Report& report, const Place& heading, std::string_view roles,
                  std::string_view reads, std::string_view program, bool option);
 
-/// The finding on a count the export states (stated, at place) that differs from the points
-/// found: severity error where delt is derived from the count, else warning.
+/// A stated count (at place) unlike the points found: an error where delt is derived from it.
 void judge_stated_count(Report& report, const Place& place, int64_t stated, int32_t found,
                         bool delt_from_count);
 

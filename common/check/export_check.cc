@@ -65,8 +65,12 @@ int64_t stated_points(std::string_view text) {
       }
       int64_t n = -1;
       for (size_t i = text.find_first_not_of(" \t:=", at + word.size());
-           i < text.size() && text[i] >= '0' && text[i] <= '9' && n < 1000000000; ++i) {
-        n = (n < 0 ? 0 : n * 10) + (text[i] - '0');
+           i < text.size() && n < 1000000000; ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+          n = (n < 0 ? 0 : n * 10) + (text[i] - '0');
+        } else if (n < 0 || (text[i] != ',' && text[i] != '.')) {  // "1,201": thousands
+          break;
+        }
       }
       if (n >= 0) return n;
     }

@@ -297,7 +297,14 @@ void judge_sweep(ZepCheck& c) {
 // The numbers the ZEP file will hold, against what the export says of itself.
 void judge_numbers(ZepCheck& c) {
   if (!(c.export_read || c.reads_on) || (c.reads.stop && !c.reads.stop_after_output)) return;
-  const std::string roles = heading_roles(c.seen.heading_text, &c.time_unit);
+  std::string scaled;
+  const std::string roles = heading_roles(c.seen.heading_text, &c.time_unit, &scaled);
+  if (!scaled.empty()) {
+    c.report.error({c.read_name, c.seen.heading_line, 0},
+                   "the heading names the column " + shown(scaled) +
+                       ": the ZEP file holds potentials in V and currents in A, and the "
+                       "conversion writes the values as the export gives them; export in V and A");
+  }
   const std::string reads = columns_text(c.run.columns);
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
