@@ -148,7 +148,7 @@ bool read_control(ColbrandCheck& c) {
     }
   }
   if (c.done >= kStatements && c.line_of(2) != nullptr) {
-    check_number_line(c.report, c.lines, *c.line_of(2), "delt, the time step");
+    check_number_line(c.report, c.lines, *c.line_of(2), "delt, the time step", "s");
   }
   if (!stop) return true;
   Place at{c.control, c.lines.lines.empty() ? 0 : c.lines.lines.back().number, 0};

@@ -58,7 +58,7 @@ ControlFile read_control_lines(const std::string& name, int max_lines, Report& r
 }
 
 void check_number_line(Report& report, const ControlFile& file, const ControlLine& line,
-                       const std::string& what) {
+                       const std::string& what, std::string_view unit) {
   std::string_view text = line.text;
   if (line.crlf) text.remove_suffix(1);
   const ValueShape s = value_shape(text);
@@ -75,6 +75,18 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
                    "the number runs on into other bytes: the conversion reads only the leading " +
                        number + " as " + what +
                        "; put a blank between a value and a comment or unit");
+  }
+  if (s.numbers < 1 || unit.empty()) return;
+  // A unit after the value other than the one it is read in: "100 mV/s" is read as 100 V/s.
+  std::string_view after = text.substr(first + number_length(text.substr(first)));
+  const size_t w = after.find_first_not_of(" \t");
+  after = w == std::string_view::npos ? "" : after.substr(w, after.find_first_of(" \t", w) - w);
+  const std::string_view base = unit.substr(unit[0] == 'm' ? 1 : 0);
+  if (after != unit && after.ends_with(base) && after.size() <= base.size() + 2) {
+    report.error({file.name, line.number, 0},
+                 "this line gives " + what + ", in " + std::string(after) +
+                     ", and the conversion reads the number as " + std::string(unit) +
+                     "; write the value in " + std::string(unit));
   }
 }
 

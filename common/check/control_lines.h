@@ -34,9 +34,9 @@ struct ControlFile {
 /// The first max_lines lines of name, with findings on byte-order marks, UTF-16 and line ends.
 ControlFile read_control_lines(const std::string& name, int max_lines, Report& report);
 
-/// The findings on a decimal comma or bytes after the number of a value's line (what: "vscan").
+/// The findings on a value's line: a decimal comma, bytes after the number, a unit not unit.
 void check_number_line(Report& report, const ControlFile& file, const ControlLine& line,
-                       const std::string& what);
+                       const std::string& what, std::string_view unit = "");
 
 /// How a program takes a name line.
 enum class NameRule {

@@ -154,11 +154,10 @@ struct ExportPass {
   int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
   int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
   bool after_heading_checked = false;
-  int64_t capital_heading = 0, last_text_line = 0, real_heading = 0;
+  int64_t capital_heading = 0, last_text_line = 0, real_heading = 0, last_nonblank = 0;
   std::string capital_word{}, real_heading_text{};
   int64_t last_unended = 0;  // the last line, when no line feed ends it
   bool last_unended_text = false, last_unended_data = false;
-  int64_t last_nonblank = 0;
   DataLines d{};
 
   void take(const Line& l, int32_t point);
@@ -275,9 +274,7 @@ void ExportPass::take_data(const Line& l, std::string_view vis, const ValueShape
 void ExportPass::report_file(const LineScan& scan) {
   const std::string scan_error = scan.error() != 0 ? std::strerror(scan.error()) : "";
   const std::string& met = reads.stop.first_line;
-  if (!scan_error.empty() &&
-      (met.size() < scan_error.size() ||
-       met.compare(met.size() - scan_error.size(), std::string::npos, scan_error) != 0)) {
+  if (!scan_error.empty() && !met.ends_with(scan_error)) {
     report.error({name, f.lines + 1, 0}, "cannot be read by the check: " + scan_error);
   }
 

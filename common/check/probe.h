@@ -25,10 +25,7 @@ Stop attempt(Step&& step) {
   try {
     step();
   } catch (const RunEnded& end) {
-    Stop stop;
-    stop.first_line = end.report.substr(0, end.report.find('\n'));
-    if (!end.failed) stop.first_line = "stop";
-    return stop;
+    return Stop{end.failed ? end.report.substr(0, end.report.find('\n')) : "stop"};
   }
   return {};
 }

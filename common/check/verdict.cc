@@ -14,16 +14,13 @@ void summarize_control(Report& report, const ControlFile& control, std::string_v
 
 void summarize_output(Report& report, const std::string& output_name, bool opened, OutputFate fate,
                       std::string_view written) {
-  std::string shown_out = shown(output_name);
-  if (!opened) {
-    report.summary("output file", shown_out + " is not opened");
-  } else if (fate == OutputFate::refused || fate == OutputFate::fails) {
-    report.summary("output file", shown_out + " cannot be opened or written");
-  } else {
-    report.summary("output file",
-                   shown_out + (fate == OutputFate::created ? " is created" : " is replaced") +
-                       std::string(written));
-  }
+  const bool fails = fate == OutputFate::refused || fate == OutputFate::fails;
+  report.summary("output file",
+                 shown(output_name) +
+                     (!opened ? std::string(" is not opened")
+                      : fails ? std::string(" cannot be opened or written")
+                              : (fate == OutputFate::created ? " is created" : " is replaced") +
+                                    std::string(written)));
 }
 
 void summarize_result(Report& report, const Stop& stop, const Place& stop_place, bool completes,
@@ -36,10 +33,9 @@ void summarize_result(Report& report, const Stop& stop, const Place& stop_place,
         "result",
         "the conversion fails" + where + " with \"" + stop.first_line + "\" (exit status 134)" +
             (export_created ? "; an empty " + shown(export_name) + " is left behind" : ""));
-  } else if (!completes) {
-    report.summary("result", "the conversion fails when it opens or writes the output");
   } else {
-    report.summary("result", "the conversion completes (exit status 0)");
+    report.summary("result", completes ? "the conversion completes (exit status 0)"
+                                       : "the conversion fails when it opens or writes the output");
   }
 }
 

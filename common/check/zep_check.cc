@@ -33,9 +33,7 @@ constexpr int64_t kZepLineBytes = 44;
 // Each statement of the control file: what it gives, the argument that gives it instead, and
 // the unit of its value.
 struct Value {
-  const char* what;
-  const char* argument;
-  const char* unit;
+  const char *what, *argument, *unit;
 };
 constexpr Value kValues[kStatements] = {{"the export's name", "EXPORT", ""},
                                         {"the output's name", "OUTPUT", ""},
@@ -118,7 +116,8 @@ bool read_control(ZepCheck& c) {
   }
   for (int k = kVscan; k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l != nullptr) check_number_line(c.report, c.lines, *l, kValues[k].what);
+    if (l != nullptr)
+      check_number_line(c.report, c.lines, *l, kValues[k].what, kValues[k].unit + 1);
   }
   if (!stop) return true;
 
