@@ -65,9 +65,13 @@ void check_number_line(Report& report, const ControlFile& file, const ControlLin
   const size_t first = text.find_first_not_of(" \t");
   if (s.comma_column > 0 && s.numbers >= 1) {
     const std::string read(text.substr(first, number_length(text.substr(first))));
-    report.warning({file.name, line.number, s.comma_column},
-                   "a decimal comma: the conversion takes the comma for a separator and reads " +
-                       what + " as " + read + "; write a decimal point");
+    // "10,0" is read as the 10 it means; "0,1" as 0.
+    const std::string_view decimals = text.substr(static_cast<size_t>(s.comma_column));
+    const bool same = decimals.substr(0, decimals.find_first_of(" \t")).find_first_not_of('0') ==
+                      std::string_view::npos;
+    report.add(same ? Severity::warning : Severity::error, {file.name, line.number, s.comma_column},
+               "a decimal comma: the conversion takes the comma for a separator and reads " + what +
+                   ", as " + read + "; write a decimal point");
   } else if (s.junk_column > 0 && s.number_column == static_cast<int>(first + 1)) {
     std::string number(text.substr(static_cast<size_t>(s.number_column - 1),
                                    static_cast<size_t>(s.junk_column - s.number_column)));

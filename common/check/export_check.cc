@@ -82,8 +82,7 @@ int64_t stated_points(std::string_view text) {
 // byte by the reads' own rule: blank LF lines are passed over, values are taken until count
 // are read, and a carriage return, a text or a byte after a number stops the read.
 struct Locator {
-  bool active = false;
-  bool done = false;
+  bool active = false, done = false;
   bool empty_crlf = false;  // at an empty CR LF line
   int need = 0;
   int64_t line = 0, column = 0;
@@ -134,10 +133,9 @@ struct Locator {
 // What the data lines hold, counted over the pass.
 struct DataLines {
   int64_t count = 0, short_lines = 0, long_lines = 0, two = 0, junk = 0, commas = 0, parted = 0;
-  int64_t first_short = 0, first_long = 0;
+  int64_t first_short = 0, first_long = 0, text_after = 0;  // text_after: text after the data
   int first_short_values = 0;
   bool short_crlf = false;
-  int64_t text_after = 0;  // a text line after the data
 };
 
 // The pass: each line as it comes, then the findings on the whole.
@@ -153,11 +151,10 @@ struct ExportPass {
   Locator locate{.need = reads.stop_count};
   int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
   int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
-  bool after_heading_checked = false;
   int64_t capital_heading = 0, last_text_line = 0, real_heading = 0, last_nonblank = 0;
   std::string capital_word{}, real_heading_text{};
   int64_t last_unended = 0;  // the last line, when no line feed ends it
-  bool last_unended_text = false, last_unended_data = false;
+  bool last_unended_text = false, last_unended_data = false, after_heading_checked = false;
   DataLines d{};
 
   void take(const Line& l, int32_t point);

@@ -37,11 +37,11 @@ struct Value {
 };
 constexpr Value kValues[kStatements] = {{"the export's name", "EXPORT", ""},
                                         {"the output's name", "OUTPUT", ""},
-                                        {"vscan, the scan rate", "--vscan", " V/s"},
-                                        {"estart, the start potential", "--estart", " V"},
-                                        {"evertex, the vertex potential", "--evertex", " V"},
-                                        {"eend, the end potential", "--eend", " V"},
-                                        {"amp, the AC amplitude", "--amp", " mV"},
+                                        {"vscan, the scan rate", "--vscan", "V/s"},
+                                        {"estart, the start potential", "--estart", "V"},
+                                        {"evertex, the vertex potential", "--evertex", "V"},
+                                        {"eend, the end potential", "--eend", "V"},
+                                        {"amp, the AC amplitude", "--amp", "mV"},
                                         {"nper, the number of AC periods", "--nper", ""}};
 
 enum Statement { kInName, kOutName, kVscan, kEstart, kEvertex, kEend, kAmp, kNper };
@@ -71,8 +71,7 @@ struct ZepCheck {
   Place stop_place;
   bool stop_after_output = false;
   OutputFate fate = OutputFate::fails;
-  bool completes = false;
-  bool unix2dos = false;
+  bool completes = false, unix2dos = false;
   double time_unit = 1.0;  // seconds in one unit of the export's time column, or 0
 
   const ControlLine* line_of(int k) const {
@@ -116,8 +115,7 @@ bool read_control(ZepCheck& c) {
   }
   for (int k = kVscan; k < c.done; ++k) {
     const ControlLine* l = c.line_of(k);
-    if (l != nullptr)
-      check_number_line(c.report, c.lines, *l, kValues[k].what, kValues[k].unit + 1);
+    if (l != nullptr) check_number_line(c.report, c.lines, *l, kValues[k].what, kValues[k].unit);
   }
   if (!stop) return true;
 
@@ -373,7 +371,7 @@ void summarize(ZepCheck& c) {
       0, 0, r.values.vscan, r.values.estart, r.values.evertex, r.values.eend, r.values.amp, 0};
   for (int k = kVscan; k < kNper; ++k) {
     report.summary(kValues[k].argument + 2,
-                   number_text(values[k]) + kValues[k].unit + " (" + c.given_by(k) + ")");
+                   number_text(values[k]) + " " + kValues[k].unit + " (" + c.given_by(k) + ")");
   }
   report.summary("nper", std::to_string(r.values.nper) + " (" + c.given_by(kNper) + ")");
   report.summary("erange", number_text(r.erange) + " V");
