@@ -151,7 +151,7 @@ struct ExportPass {
   Locator locate{.need = reads.stop_count};
   int64_t ends[2] = {}, first_end[2] = {};  // lines ended in LF and in CR LF, the first of each
   int64_t beyond = 0, first_beyond = 0;     // data lines after the point bound
-  int64_t capital_heading = 0, last_text_line = 0, real_heading = 0, last_nonblank = 0;
+  int64_t capital_heading = 0, last_text_line = 0, real_heading = 0, last_nonblank = 0, quote = 0;
   std::string capital_word{}, real_heading_text{};
   int64_t last_unended = 0;  // the last line, when no line feed ends it
   bool last_unended_text = false, last_unended_data = false, after_heading_checked = false;
@@ -204,6 +204,10 @@ void ExportPass::take(const Line& l, int32_t point) {
 // The header search reads to the end: where the user's heading may be.
 void ExportPass::search_heading(const Line& l, std::string_view vis, const ValueShape& s) {
   const std::string word = first_word(vis);
+  const char q = word.empty() ? 0 : word[0];  // a quote not closed on its line reads on past it
+  if (quote == 0 && (q == '\'' || q == '"') && vis.find(q, vis.find(q) + 1) == vis.npos) {
+    quote = l.number;
+  }
   if (capital_heading == 0 && strncasecmp(word.c_str(), "number", 6) == 0) {
     capital_heading = l.number;
     capital_word = word;
@@ -381,21 +385,25 @@ void ExportPass::report_stop() {
   std::string text = "the conversion stops here with \"" + reads.stop.first_line + "\"";
   Place place{name, 0, 0};
   if (reads.header_stop && reads.stop.first_line.find("end of file") != std::string::npos) {
-    place.line = f.lines;
-    text +=
-        ": no line's first word begins with 'number', so the search for the column "
-        "heading reads to the end of the export";
-    if (real_heading > 0 && real_heading != capital_heading) {
+    const bool quoted = quote > 0 && (real_heading == 0 || quote < real_heading);
+    place.line = quoted ? quote : f.lines;
+    text += quoted
+                ? ": this line begins with a quote that it does not close, so the search for the "
+                  "column heading reads the lines after it, the heading too, as one quoted text "
+                  "to the end of the export; remove the quote"
+                : ": no line's first word begins with 'number', so the search for the column "
+                  "heading reads to the end of the export";
+    if (!quoted && real_heading > 0 && real_heading != capital_heading) {
       place.line = real_heading;
       text += "; this line, before the first line of numbers, looks like the column heading: " +
               shown(real_heading_text, 60) +
               "; the heading must begin with the word 'number' (write 'number' and a blank "
               "before it)";
-    } else if (capital_heading > 0) {
+    } else if (!quoted && capital_heading > 0) {
       place.line = capital_heading;
       text += "; line " + std::to_string(capital_heading) + " begins with " + shown(capital_word) +
               ", and the heading must begin with a lower-case 'number'";
-    } else {
+    } else if (!quoted) {
       text += "; is this an export of the right kind?";
     }
   } else if (locate.done) {

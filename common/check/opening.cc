@@ -21,11 +21,6 @@ bool same_file(const std::string& a, const std::string& b) {
   return pa.exists && pb.exists ? pa.dev == pb.dev && pa.ino == pb.ino : a == b;
 }
 
-// The device that refuses every write for want of space.
-bool is_full_device(const struct stat& st) {
-  return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 7;
-}
-
 // The folder a new output is created in, by the open's forecast (a link: its target's folder).
 std::string folder_of(const std::string& output, const OpenForecast& open) {
   const std::string& path = open.created.empty() ? output : open.created;
@@ -184,7 +179,7 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
     report.error(place, name + " is a folder: the conversion cannot write it; name a file");
     return OutputFate::fails;
   }
-  if (is_full_device(out)) {
+  if (S_ISCHR(out.st_mode) && major(out.st_rdev) == 1 && minor(out.st_rdev) == 7) {  // /dev/full
     return fails("write: No space left on device", name + " is a device that takes no byte",
                  "\" at its first line; name a file");
   }

@@ -66,10 +66,9 @@ struct ZepCheck {
   ExportOpen open;
   ExportReads reads;
   ExportLines seen;
-  bool export_read = false;
+  bool export_read = false, stop_after_output = false;
   Stop stop;
   Place stop_place;
-  bool stop_after_output = false;
   OutputFate fate = OutputFate::fails;
   bool completes = false, unix2dos = false;
   double time_unit = 1.0;  // seconds in one unit of the export's time column, or 0
@@ -127,11 +126,9 @@ bool read_control(ZepCheck& c) {
             kValues[c.done].what + "; a control file holds eight lines, each CR LF ended";
   } else {
     at.line = c.line_no(c.done);
-    if (stop.first_line.rfind("invalid integer", 0) == 0) {
-      text += ": nper, the number of AC periods, must be a whole number (50, not 50.0)";
-    } else {
-      text += ": " + std::string(kValues[c.done].what) + " is due here and this is no number";
-    }
+    text += stop.first_line.rfind("invalid integer", 0) == 0
+                ? ": nper, the number of AC periods, must be a whole number (50, not 50.0)"
+                : ": " + std::string(kValues[c.done].what) + " is due here and this is no number";
   }
   c.report.error(at, text);
   c.report.summary("control file", c.control);
