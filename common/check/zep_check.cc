@@ -293,13 +293,13 @@ void judge_numbers(ZepCheck& c) {
   if (!(c.export_read || c.reads_on) || (c.reads.stop && !c.reads.stop_after_output)) return;
   std::string scaled;
   const std::string roles = heading_roles(c.seen.heading_text, &c.time_unit, &scaled);
-  if (!scaled.empty()) {
+  const std::string reads = columns_text(c.run.columns);
+  if (!scaled.empty() && !roles.empty() && roles_fit(roles, reads)) {
     c.report.error({c.read_name, c.seen.heading_line, 0},
                    "the heading names the column " + shown(scaled) +
                        ": the ZEP file holds potentials in V and currents in A, and the "
                        "conversion writes the values as the export gives them; export in V and A");
   }
-  const std::string reads = columns_text(c.run.columns);
   if (c.seen.two_value_lines == 0) {
     judge_roles(c.report, {c.read_name, c.seen.heading_line, 0}, roles, reads, c.p.name, true);
   }
