@@ -213,12 +213,12 @@ void judge_derived(ZepCheck& c) {
                          number_text(r.delt));
   } else if (std::isfinite(r.erange) && r.erange != 0.0 && r.values.vscan != 0.0 &&
              !std::isfinite(r.delt)) {
-    c.report.warning({c.read_name, 0, 0},
-                     "the export gives " + std::to_string(r.npts) +
-                         (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
-                         (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
-                         " * vscan) is " + number_text(r.delt) +
-                         " and the times of the ZEP file are not numbers");
+    c.report.error({c.read_name, 0, 0},
+                   "the export gives " + std::to_string(r.npts) +
+                       (r.npts == 1 ? " point" : " points") + ", so delt = erange / (" +
+                       (c.p.steps == TimeSteps::between_points ? "(npts - 1)" : "npts") +
+                       " * vscan) is " + number_text(r.delt) +
+                       " and the times of the ZEP file are not numbers");
   }
 }
 
@@ -392,7 +392,8 @@ void summarize(ZepCheck& c) {
       const PointValues& v = c.reads.values;
       const int e = r.columns.potential, i = r.columns.current;
       report.summary("first point", "E " + number_text(v.first[e]) + " V, -I " +
-                                        number_text(-v.first[i]) + " A, t 0. s");
+                                        number_text(-v.first[i]) + " A, t " +
+                                        number_text(0.0 * r.delt) + " s");
       report.summary("last point", "E " + number_text(v.last[e]) + " V, -I " +
                                        number_text(-v.last[i]) + " A, t " +
                                        number_text(static_cast<double>(n - 1) * r.delt) + " s");
