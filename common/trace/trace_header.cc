@@ -27,9 +27,7 @@ double other_number(const TraceHeader& h, std::string_view key, double otherwise
   auto it = h.other.find(std::string(key));
   if (it == h.other.end()) return otherwise;
   const NumberScan scan = scan_number(it->second);
-  return scan.outcome == NumberOutcome::finite || scan.outcome == NumberOutcome::not_finite
-             ? scan.value
-             : otherwise;
+  return is_number(scan.outcome) ? scan.value : otherwise;
 }
 
 // A whole-number setting of at most max; what the programs write when header has none.

@@ -39,10 +39,6 @@ size_t split_items(std::string_view line, Item* items, size_t max_items) {
   return count;
 }
 
-bool is_number(NumberOutcome o) {
-  return o == NumberOutcome::finite || o == NumberOutcome::not_finite;
-}
-
 // Whether line has items and every one of them is a number: where the header ends.
 bool all_numbers(std::string_view line) {
   size_t i = 0;
@@ -55,6 +51,12 @@ bool all_numbers(std::string_view line) {
 }
 
 const char* const kThreeNumbers = "three numbers (potential, current, time)";
+
+// What a refused number item was expected to be.
+const char* expected_number(NumberOutcome outcome) {
+  return outcome == NumberOutcome::out_of_range ? "a number within the range of a double"
+                                                : "a number";
+}
 
 }  // namespace
 
@@ -185,9 +187,7 @@ void TraceReader::read_header_record() {
       const NumberScan scan = scan_number(value);
       if (!is_number(scan.outcome)) {
         throw ParseError(path_, line_, column(items[1]), quoted_text(value),
-                         scan.outcome == NumberOutcome::out_of_range
-                             ? "a number within the range of a double"
-                             : "a number");
+                         expected_number(scan.outcome));
       }
       number = scan.value;
       break;
@@ -221,10 +221,8 @@ void TraceReader::parse_point(TracePoint& point) {
     }
     const NumberScan scan = scan_number(items[i].text);
     if (!is_number(scan.outcome)) {
-      throw ParseError(
-          path_, line_, static_cast<int64_t>(items[i].begin) + 1, quoted_text(items[i].text),
-          scan.outcome == NumberOutcome::out_of_range ? "a number within the range of a double"
-                                                      : "a number");
+      throw ParseError(path_, line_, static_cast<int64_t>(items[i].begin) + 1,
+                       quoted_text(items[i].text), expected_number(scan.outcome));
     }
     finite = finite && scan.outcome == NumberOutcome::finite;
     values[i] = scan.value;
