@@ -143,9 +143,7 @@ void TraceReader::read_header() {
                          std::to_string(expected) + " (" + std::string(layout_name(layout)) + ")");
   }
   for (std::string_view label : required_labels(layout)) {
-    bool held = false;
-    for (const HeaderRecord& r : header_.records) held = held || r.label == label;
-    if (!held) {
+    if (find_record(header_, label) == nullptr) {
       throw ParseError(path_, place, 1, found,
                        "a header record '" + std::string(label) + "' before the data");
     }
@@ -166,11 +164,9 @@ void TraceReader::read_header_record() {
   if (label.back() != ':') {
     throw ParseError(path_, line_, column(items[0]), quoted_text(label), "a label ending in ':'");
   }
-  for (const HeaderRecord& r : header_.records) {
-    if (r.label == label) {
-      throw ParseError(path_, line_, column(items[0]), quoted_text(label),
-                       "each label once (also on line " + std::to_string(r.line) + ")");
-    }
+  if (const HeaderRecord* r = find_record(header_, label); r != nullptr) {
+    throw ParseError(path_, line_, column(items[0]), quoted_text(label),
+                     "each label once (also on line " + std::to_string(r->line) + ")");
   }
   if (n < 2) {
     throw ParseError(path_, line_, static_cast<int64_t>(line.size()) + 1, "end of line",
@@ -192,15 +188,12 @@ void TraceReader::read_header_record() {
       number = scan.value;
       break;
     }
-    case ValueKind::whole: {
-      bool digits = value.size() <= 9;
-      for (char c : value) digits = digits && c >= '0' && c <= '9';
-      if (!digits) {
+    case ValueKind::whole:
+      if (!is_whole_text(value)) {
         throw ParseError(path_, line_, column(items[1]), quoted_text(value),
                          "a whole number of up to 9 digits");
       }
       break;
-    }
     case ValueKind::text:
       break;
   }
