@@ -54,8 +54,16 @@ def _scan(item):
     return value, "finite"
 
 
+_NUMBERS = ("finite", "not_finite")  # the outcomes of _scan that are numbers
+
+
 def _is_number(item):
-    return _scan(item)[1] in ("finite", "not_finite")
+    return _scan(item)[1] in _NUMBERS
+
+
+def _expected_number(outcome):
+    """What a refused number item was expected to be."""
+    return "a number within the range of a double" if outcome == "out_of_range" else "a number"
 
 
 def _quoted(text):
@@ -128,10 +136,9 @@ def _point(path, line_number, text):
         if i >= len(items):
             raise ParseError(path, line_number, len(text) + 1, "end of line", _THREE_NUMBERS)
         value, outcome = _scan(items[i].group())
-        if outcome not in ("finite", "not_finite"):
+        if outcome not in _NUMBERS:
             raise ParseError(path, line_number, items[i].start() + 1, _quoted(items[i].group()),
-                             "a number within the range of a double"
-                             if outcome == "out_of_range" else "a number")
+                             _expected_number(outcome))
         finite = finite and outcome == "finite"
         values.append(value)
     if len(items) > 3:
@@ -207,10 +214,9 @@ def _read_header(path, lines):
         number = 0.0
         if kind == "number":
             number, outcome = _scan(value)
-            if outcome not in ("finite", "not_finite"):
+            if outcome not in _NUMBERS:
                 raise ParseError(path, lines.line, items[1].start() + 1, _quoted(value),
-                                 "a number within the range of a double"
-                                 if outcome == "out_of_range" else "a number")
+                                 _expected_number(outcome))
         elif kind == "whole" and not (len(value) <= 9 and value.isdigit()):
             raise ParseError(path, lines.line, items[1].start() + 1, _quoted(value),
                              "a whole number of up to 9 digits")
@@ -236,8 +242,9 @@ def read(path):
     cannot be read."""
     with open(path, "rb") as f:
         data = f.read()
-    lines = _Lines(str(path), data)
-    header, data_line = _read_header(str(path), lines)
+    name = str(path)
+    lines = _Lines(name, data)
+    header, data_line = _read_header(name, lines)
     columns = []
     non_finite = 0
     first_non_finite = 0
@@ -246,7 +253,7 @@ def read(path):
         first_data_line = data_line[0]
         line_number, text = data_line
         while True:
-            values, finite = _point(str(path), line_number, text)
+            values, finite = _point(name, line_number, text)
             columns.append(values)
             if not finite:
                 if non_finite == 0:
@@ -262,7 +269,7 @@ def read(path):
         a = np.ascontiguousarray(table[:, k])
         a.flags.writeable = False
         arrays.append(a)
-    return Trace(str(path), header, arrays[0], arrays[1], arrays[2], first_data_line,
+    return Trace(name, header, arrays[0], arrays[1], arrays[2], first_data_line,
                  non_finite, first_non_finite)
 
 
@@ -296,7 +303,7 @@ def _setting(header, key, otherwise):
     if key not in header:
         return otherwise
     value, outcome = _scan(str(header[key]).encode("latin-1"))
-    return value if outcome in ("finite", "not_finite") else otherwise
+    return value if outcome in _NUMBERS else otherwise
 
 
 def write(path, header, potential_v, current_a, time_s):
@@ -357,7 +364,7 @@ def sampling(trace):
          "periods": nan, "whole_periods": 0}
     if n == 0:
         return s
-    largest = float(np.max(np.abs(t))) if n else 0.0
+    largest = float(np.max(np.abs(t)))
     if largest > 0.0 or math.isnan(largest):
         s["tolerance_s"] = 10.0 ** (math.floor(math.log10(largest)) + 1 - 6) \
             if math.isfinite(largest) else nan
