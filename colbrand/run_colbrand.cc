@@ -156,7 +156,7 @@ void prepend_header(const ColbrandRun& run) {
 
 }  // namespace
 
-void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch) {
+void read_control_file(ColbrandRun& run, const StatementWatch& watch) {
   open_unit(kControlUnit, "colbrand.inp", 12);
   claim_unit_for_run(kControlUnit);
   rewind_unit(kControlUnit);

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "common/cli/invocation.h"
+#include "common/convert/statement_watch.h"
 #include "common/recordio/fixed_text.h"
 
 namespace convkit {
@@ -29,7 +29,7 @@ struct ColbrandRun {
 /// Opens colbrand.inp on unit 1, reads the two name lines (cut) and delt, and closes it; watch
 /// is called before each statement with its number (0 to 2). Ends the run on a missing line or
 /// a delt that is no number.
-void read_control_file(ColbrandRun& run, const std::function<void(int)>& watch = {});
+void read_control_file(ColbrandRun& run, const StatementWatch& watch = {});
 
 /// The names and delt the arguments give, as read_control_file would take them.
 void take_arguments(ColbrandRun& run, const Invocation& invocation);

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <string>
 
 #include "common/recordio/detail/list_read.h"
 #include "common/recordio/detail/number_scan.h"
@@ -118,21 +117,25 @@ ReadOutcome read_free(int n, std::span<const ReadItem> items, bool has_end_branc
 }
 
 // The text stands in for a file of that one item: a unit of its own, never connected, whose
-// buffer holds the text and whose end is the text's end.
+// buffer is the text itself and whose end is the text's end. A read only moves along the bytes
+// of its unit's read-ahead, and a unit at its end never refills, so the text is not written.
 namespace {
-void lay_text(Unit& u, std::string& bytes) {
-  u.buf = bytes.data();
-  u.cap = u.len = bytes.size();
-  u.reading = true;
-  u.at_end = true;
-}
+struct TextUnit {
+  Unit u;
+  ListRead r{u, true};
+  explicit TextUnit(std::string_view text) {
+    u.buf = const_cast<char*>(text.empty() ? "" : text.data());
+    u.cap = u.len = text.size();
+    u.reading = true;
+    u.at_end = true;
+  }
+};
 }  // namespace
 
 NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) {
-  std::string bytes(text);
-  Unit u;
-  lay_text(u, bytes);
-  ListRead r{u, true};
+  TextUnit t(text);
+  Unit& u = t.u;
+  ListRead& r = t.r;
   NumberScan scan = try_scan_number(r, item.kind == ItemKind::integer);
   if (scan == NumberScan::not_integer) return NumberTextOutcome::not_whole;
   if (scan != NumberScan::value || r.repeat != 0) return NumberTextOutcome::not_a_number;
@@ -142,10 +145,9 @@ NumberTextOutcome read_free_number(std::string_view text, const ReadItem& item) 
 }
 
 NumberText scan_number_text(std::string_view text) {
-  std::string bytes(text);
-  Unit u;
-  lay_text(u, bytes);
-  ListRead r{u, true};
+  TextUnit t(text);
+  Unit& u = t.u;
+  ListRead& r = t.r;
   NumberOutcome outcome = NumberOutcome::invalid_number;
   switch (try_scan_number(r, false)) {
     case NumberScan::value:

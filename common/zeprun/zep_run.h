@@ -5,13 +5,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "common/cli/invocation.h"
 #include "common/convert/columns.h"
 #include "common/convert/export_header.h"
+#include "common/convert/statement_watch.h"
 #include "common/recordio/fixed_text.h"
 
 namespace convkit {
@@ -37,10 +37,6 @@ void write_banner(std::string_view title, std::string_view date);
 /// Opens, claims and rewinds the control file on unit 1, reads the two names (cut and echoed on the
 /// console) and the six values. Ends the run on a missing line or a value that is no number.
 void read_control_file(ZepRun& run, const char* control_name);
-
-/// Called before each statement of the control file with its number (0 to 7): --check notes
-/// there where each one reads.
-using StatementWatch = std::function<void(int statement)>;
 
 /// Opens the control file on unit 1 and rewinds it.
 void open_control_file(const char* control_name);
