@@ -21,13 +21,6 @@ bool same_file(const std::string& a, const std::string& b) {
   return pa.exists && pb.exists ? pa.dev == pb.dev && pa.ino == pb.ino : a == b;
 }
 
-// The folder a new output is created in, by the open's forecast (a link: its target's folder).
-std::string folder_of(const std::string& output, const OpenForecast& open) {
-  const std::string& path = open.created.empty() ? output : open.created;
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The name an LF-ended line means: the cut name and one character more, or "".
 std::string meant_name(const ControlLine* line, const std::string& cut) {
   if (line == nullptr || line->crlf || !line->ended || cut.empty()) return "";
@@ -151,11 +144,10 @@ OutputFate check_output(Report& report, const Place& place, const std::string& o
                                 ? "is on a read-only file system"
                                 : "is not writable";
     const std::string link = open.created.empty() ? "" : " (a link to " + shown(open.created) + ")";
-    return fails(
-        open.failure,
-        "the folder " + shown(folder_of(output, open)) + " of the output" + link + " " + why,
-        missing ? "\"; create the folder or correct the name"
-                : "\"; convert in a folder of your own");
+    return fails(open.failure,
+                 "the folder " + shown(open.folder) + " of the output" + link + " " + why,
+                 missing ? "\"; create the folder or correct the name"
+                         : "\"; convert in a folder of your own");
   }
   if (exists && claimed_by_a_run(output)) {
     return fails("open: " + std::string(kInUseMessage),
@@ -206,7 +198,7 @@ bool check_output_room(Report& report, const Place& place, const std::string& ou
     if (!S_ISREG(out.st_mode)) return true;
     freed = static_cast<int64_t>(out.st_blocks) * 512;
   } else {
-    at = folder_of(output, forecast_open(output));
+    at = forecast_open(output).folder;
   }
   struct statvfs fs;
   if (statvfs(at.c_str(), &fs) != 0) return true;

@@ -318,6 +318,11 @@ OpenForecast forecast_open(std::string_view given) {
   auto may = [](const std::string& path, int mode) {
     return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
   };
+  const auto folder_of = [](const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? "/" : path.substr(0, slash);
+  };
+  f.folder = folder_of(file);
   struct stat st;
   f.fifo = stat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
   if (f.fifo) f.rewind_failure = std::string("rewind: ") + kCantBackspace;
@@ -335,9 +340,8 @@ OpenForecast forecast_open(std::string_view given) {
       path = to[0] == '/' || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
     }
     if (path != file) f.created = path;
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    if (may(folder, W_OK | X_OK)) {
+    f.folder = folder_of(path);
+    if (may(f.folder, W_OK | X_OK)) {
       f.creates = true;
       return f;
     }

@@ -32,6 +32,7 @@ struct OpenForecast {
   std::string failure;   // the first line of the report the open ends with; empty: it opens
   bool creates = false;  // a missing file: created empty, so that its first read meets the end
   std::string created;   // the file created, when the name is a link that leads to no file
+  std::string folder;    // the folder a missing file is created in (or would be)
   bool fifo = false;     // a FIFO: opened for reading; its bytes are its writer's, read once
   std::string rewind_failure;  // what a rewind after a read ends with; empty: it goes back
 };
