@@ -100,13 +100,6 @@ std::string number(double v) {
   return text;
 }
 
-const HeaderRecord* record(const TraceHeader& h, std::string_view label) {
-  for (const HeaderRecord& r : h.records) {
-    if (r.label == label) return &r;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 std::string finding_line(const std::string& file, const Finding& f) {
@@ -202,7 +195,7 @@ std::vector<Finding> check(const Trace& trace) {
   std::vector<Finding> findings;
   const TraceHeader& h = trace.header;
   const auto at = [&](std::string_view label, FindingLevel level, std::string text) {
-    const HeaderRecord* r = record(h, label);
+    const HeaderRecord* r = find_record(h, label);
     findings.push_back(
         {level, r != nullptr ? r->line : 0, r != nullptr ? r->value_column : 0, std::move(text)});
   };

@@ -26,4 +26,9 @@ struct NumberScan {
 /// The value of item, a whole item without blanks, and what it is.
 NumberScan scan_number(std::string_view item);
 
+/// Whether an item of that outcome is a number (NAN and INF included).
+inline bool is_number(NumberOutcome outcome) {
+  return outcome == NumberOutcome::finite || outcome == NumberOutcome::not_finite;
+}
+
 }  // namespace convkit

@@ -27,9 +27,7 @@ double other_number(const TraceHeader& h, std::string_view key, double otherwise
   auto it = h.other.find(std::string(key));
   if (it == h.other.end()) return otherwise;
   const NumberScan scan = scan_number(it->second);
-  return scan.outcome == NumberOutcome::finite || scan.outcome == NumberOutcome::not_finite
-             ? scan.value
-             : otherwise;
+  return is_number(scan.outcome) ? scan.value : otherwise;
 }
 
 // A whole-number setting of at most max; what the programs write when header has none.
@@ -37,9 +35,7 @@ int other_whole(const TraceHeader& h, std::string_view key, int max, int otherwi
   auto it = h.other.find(std::string(key));
   if (it == h.other.end()) return otherwise;
   const std::string& text = it->second;
-  bool digits = !text.empty() && text.size() <= 9;
-  for (char c : text) digits = digits && c >= '0' && c <= '9';
-  const int value = digits ? std::atoi(text.c_str()) : -1;
+  const int value = is_whole_text(text) ? std::atoi(text.c_str()) : -1;
   if (value < 0 || value > max) {
     throw std::invalid_argument(std::string(key) + " '" + text + "' does not fit its field (0 to " +
                                 std::to_string(max) + ")");
@@ -71,6 +67,12 @@ ValueKind value_kind(std::string_view label) {
   return ValueKind::text;
 }
 
+bool is_whole_text(std::string_view text) {
+  bool digits = !text.empty() && text.size() <= 9;
+  for (char c : text) digits = digits && c >= '0' && c <= '9';
+  return digits;
+}
+
 std::vector<std::string_view> required_labels(Layout layout) {
   std::vector<std::string_view> labels = {
       "Start(mV):", "End(mV):", "Max(mV):", "Min(mV):", "Rate(mV/s):"};
@@ -80,6 +82,13 @@ std::vector<std::string_view> required_labels(Layout layout) {
     labels.insert(labels.end(), {"Freq(Hz):", "Amp(mV):"});
   }
   return labels;
+}
+
+const HeaderRecord* find_record(const TraceHeader& header, std::string_view label) {
+  for (const HeaderRecord& r : header.records) {
+    if (r.label == label) return &r;
+  }
+  return nullptr;
 }
 
 void set_header_value(TraceHeader& h, std::string_view label, std::string_view text,

@@ -63,8 +63,14 @@ enum class ValueKind {
 };
 ValueKind value_kind(std::string_view label);
 
+/// Whether text is a whole value: 1 to 9 digits.
+bool is_whole_text(std::string_view text);
+
 /// The labels whose records a layout's header must hold, for its typed fields.
 std::vector<std::string_view> required_labels(Layout layout);
+
+/// The record of header with label, or nullptr.
+const HeaderRecord* find_record(const TraceHeader& header, std::string_view label);
 
 /// Puts a record's value (already of its kind; number is its value when it is a number) into
 /// header: a typed field, or header.other. n_ac follows the amplitudes.

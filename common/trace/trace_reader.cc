@@ -19,45 +19,44 @@ struct Item {
   std::string_view text;
 };
 
-// The first max_items items of line, and whether there are more.
-size_t split_items(std::string_view line, Item* items, size_t max_items, bool& more) {
+// The item of line at or after i (empty at the end of the line); i moves past it.
+Item next_item(std::string_view line, size_t& i) {
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  const size_t start = i;
+  while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+  return {start, line.substr(start, i - start)};
+}
+
+// The first max_items items of line.
+size_t split_items(std::string_view line, Item* items, size_t max_items) {
   size_t count = 0;
   size_t i = 0;
-  more = false;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i == line.size()) break;
-    const size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-    if (count == max_items) {
-      more = true;
-      break;
-    }
-    items[count++] = {start, line.substr(start, i - start)};
+  while (count < max_items) {
+    const Item item = next_item(line, i);
+    if (item.text.empty()) break;
+    items[count++] = item;
   }
   return count;
 }
 
-bool is_number(NumberOutcome o) {
-  return o == NumberOutcome::finite || o == NumberOutcome::not_finite;
-}
-
 // Whether line has items and every one of them is a number: where the header ends.
 bool all_numbers(std::string_view line) {
-  bool any = false;
   size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i == line.size()) break;
-    const size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-    if (!is_number(scan_number(line.substr(start, i - start)).outcome)) return false;
-    any = true;
+  Item item = next_item(line, i);
+  if (item.text.empty()) return false;
+  for (; !item.text.empty(); item = next_item(line, i)) {
+    if (!is_number(scan_number(item.text).outcome)) return false;
   }
-  return any;
+  return true;
 }
 
 const char* const kThreeNumbers = "three numbers (potential, current, time)";
+
+// What a refused number item was expected to be.
+const char* expected_number(NumberOutcome outcome) {
+  return outcome == NumberOutcome::out_of_range ? "a number within the range of a double"
+                                                : "a number";
+}
 
 }  // namespace
 
@@ -103,9 +102,8 @@ void TraceReader::read_header() {
     throw ParseError(path_, 1, 1, "end of file", "cvsin_type_1 or cvsin_type_2");
   }
   const std::string_view line = line_text_;
-  bool more = false;
   Item items[2];
-  const size_t count = split_items(line, items, 2, more);
+  const size_t count = split_items(line, items, 2);
   Layout layout = Layout::cvsin_type_2;
   if (count > 0 && items[0].begin == 0 && items[0].text == layout_name(Layout::cvsin_type_1)) {
     layout = Layout::cvsin_type_1;
@@ -145,9 +143,7 @@ void TraceReader::read_header() {
                          std::to_string(expected) + " (" + std::string(layout_name(layout)) + ")");
   }
   for (std::string_view label : required_labels(layout)) {
-    bool held = false;
-    for (const HeaderRecord& r : header_.records) held = held || r.label == label;
-    if (!held) {
+    if (find_record(header_, label) == nullptr) {
       throw ParseError(path_, place, 1, found,
                        "a header record '" + std::string(label) + "' before the data");
     }
@@ -160,20 +156,17 @@ void TraceReader::read_header() {
 
 void TraceReader::read_header_record() {
   const std::string_view line = line_text_;
-  bool more = false;
   Item items[3];
-  const size_t n = split_items(line, items, 3, more);
+  const size_t n = split_items(line, items, 3);
   if (n == 0) throw ParseError(path_, line_, 1, "end of line", "a label and its value");
   const std::string_view label = items[0].text;
   const auto column = [](const Item& item) { return static_cast<int64_t>(item.begin) + 1; };
   if (label.back() != ':') {
     throw ParseError(path_, line_, column(items[0]), quoted_text(label), "a label ending in ':'");
   }
-  for (const HeaderRecord& r : header_.records) {
-    if (r.label == label) {
-      throw ParseError(path_, line_, column(items[0]), quoted_text(label),
-                       "each label once (also on line " + std::to_string(r.line) + ")");
-    }
+  if (const HeaderRecord* r = find_record(header_, label); r != nullptr) {
+    throw ParseError(path_, line_, column(items[0]), quoted_text(label),
+                     "each label once (also on line " + std::to_string(r->line) + ")");
   }
   if (n < 2) {
     throw ParseError(path_, line_, static_cast<int64_t>(line.size()) + 1, "end of line",
@@ -190,22 +183,17 @@ void TraceReader::read_header_record() {
       const NumberScan scan = scan_number(value);
       if (!is_number(scan.outcome)) {
         throw ParseError(path_, line_, column(items[1]), quoted_text(value),
-                         scan.outcome == NumberOutcome::out_of_range
-                             ? "a number within the range of a double"
-                             : "a number");
+                         expected_number(scan.outcome));
       }
       number = scan.value;
       break;
     }
-    case ValueKind::whole: {
-      bool digits = value.size() <= 9;
-      for (char c : value) digits = digits && c >= '0' && c <= '9';
-      if (!digits) {
+    case ValueKind::whole:
+      if (!is_whole_text(value)) {
         throw ParseError(path_, line_, column(items[1]), quoted_text(value),
                          "a whole number of up to 9 digits");
       }
       break;
-    }
     case ValueKind::text:
       break;
   }
@@ -213,11 +201,10 @@ void TraceReader::read_header_record() {
   set_header_value(header_, label, value, number);
 }
 
-bool TraceReader::parse_point(TracePoint& point) {
+void TraceReader::parse_point(TracePoint& point) {
   const std::string_view line = line_text_;
-  bool more = false;
   Item items[kMaxItems];
-  const size_t n = split_items(line, items, kMaxItems, more);
+  const size_t n = split_items(line, items, kMaxItems);
   double values[3];
   bool finite = true;
   for (size_t i = 0; i < 3; ++i) {
@@ -227,10 +214,8 @@ bool TraceReader::parse_point(TracePoint& point) {
     }
     const NumberScan scan = scan_number(items[i].text);
     if (!is_number(scan.outcome)) {
-      throw ParseError(
-          path_, line_, static_cast<int64_t>(items[i].begin) + 1, quoted_text(items[i].text),
-          scan.outcome == NumberOutcome::out_of_range ? "a number within the range of a double"
-                                                      : "a number");
+      throw ParseError(path_, line_, static_cast<int64_t>(items[i].begin) + 1,
+                       quoted_text(items[i].text), expected_number(scan.outcome));
     }
     finite = finite && scan.outcome == NumberOutcome::finite;
     values[i] = scan.value;
@@ -245,7 +230,6 @@ bool TraceReader::parse_point(TracePoint& point) {
     if (non_finite_points_ == 0) first_non_finite_line_ = line_;
     ++non_finite_points_;
   }
-  return true;
 }
 
 bool TraceReader::next(TracePoint& point) {
@@ -255,7 +239,8 @@ bool TraceReader::next(TracePoint& point) {
     return true;
   }
   if (!next_line()) return false;
-  return parse_point(point);
+  parse_point(point);
+  return true;
 }
 
 }  // namespace convkit

@@ -56,7 +56,7 @@ class TraceReader {
   bool next_line();
   void read_header();
   void read_header_record();
-  bool parse_point(TracePoint& point);
+  void parse_point(TracePoint& point);
 
   std::string path_;
   std::unique_ptr<LineScan> lines_;
