@@ -27,19 +27,20 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # vantor and pressik run unix2dos on every file they write. The Python module convkit needs
 # Debian's python3 and python3-numpy; its compiled part was built for one python3 version.
-set(convkit_python_depends "python3, python3-numpy")
+set(convkit_python "python3")
 if(CONVKIT_PYTHON_NATIVE AND CONVKIT_PYTHON_MAJOR MATCHES "^[0-9]+$"
    AND CONVKIT_PYTHON_MINOR MATCHES "^[0-9]+$")
   math(EXPR convkit_python_next "${CONVKIT_PYTHON_MINOR} + 1")
-  set(convkit_python_depends "python3 (>= ${CONVKIT_PYTHON_MAJOR}.${CONVKIT_PYTHON_MINOR}~), \
-python3 (<< ${CONVKIT_PYTHON_MAJOR}.${convkit_python_next}), python3-numpy")
+  set(convkit_python "python3 (>= ${CONVKIT_PYTHON_MAJOR}.${CONVKIT_PYTHON_MINOR}~), \
+python3 (<< ${CONVKIT_PYTHON_MAJOR}.${convkit_python_next})")
 endif()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, ${convkit_python}, python3-numpy")
+# The C and C++ libraries: found by dpkg-shlibdeps where it is installed, else named here.
 find_program(CONVKIT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(CONVKIT_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, ${convkit_python_depends}")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "dos2unix, ${convkit_python_depends}, libc6, libstdc++6, libgcc-s1")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6, libstdc++6, libgcc-s1")
 endif()
 
 # convkit-plot draws with gnuplot; convkit-batch runs the rows with GNU parallel (xargs without

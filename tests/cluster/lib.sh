@@ -61,10 +61,12 @@ make_table() {
     printf 'export\toutput\tvscan\testart\tevertex\teend\tamp\tnper\n'
     local i export
     for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
-      export=exports/sweep.txt
-      [ "$2" != big ] || export=exports/short.txt
-      if [ "$i" = 7 ] && [ "$2" = big ]; then export=exports/sweep.txt; fi
-      if [ "$i" = 7 ] && [ "$2" = missing ]; then export=exports/missing.txt; fi
+      case $2/$i in
+        big/7) export=exports/sweep.txt ;;
+        big/*) export=exports/short.txt ;;
+        missing/7) export=exports/missing.txt ;;
+        *) export=exports/sweep.txt ;;
+      esac
       printf '%s\tout/run%s.zep\t0.1\t-0.2\t0.6\t-0.2\t%s\t%s\n' "$export" "$i" "$((i * 5))" "$((i * 10))"
     done
   } >"$1/runs.tsv"
